@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds both targets and runs every test: the host tests first,
+# then the Windows tests under Wine. Ends with one summary line.
+set -uo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+
+"$repo/scripts/setup.sh" || exit 1
+for hook in "$repo"/scripts/setup.d/*.sh; do
+  [ -e "$hook" ] && { bash "$hook" || exit 1; }
+done
+"$repo/scripts/build.sh" all || exit 1
+
+results="$repo/build/test-results"
+rm -rf "$results"; mkdir -p "$results"
+
+echo "== host tests"
+ctest --test-dir "$repo/build/host" --output-on-failure --test-output-size-passed 1000000 \
+      --test-output-size-failed 1000000 --output-junit "$results/host.xml" ${VELMORA_CTEST_ARGS:-}
+
+echo "== Windows tests (Wine)"
+source "$repo/scripts/wine-env.sh"
+velmora_wine_start
+wineserver -p >/dev/null 2>&1   # keep one server for the whole run
+ctest --test-dir "$repo/build/win" --output-on-failure --test-output-size-passed 1000000 \
+      --test-output-size-failed 1000000 --output-junit "$results/win.xml" ${VELMORA_CTEST_ARGS:-}
+velmora_wine_stop
+
+python3 "$repo/scripts/summarize.py" "$results/host.xml" "$results/win.xml"

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Wine environment for running the Windows build: sourced by the run and test
+# scripts. It starts Xvfb on a free display when none is given, makes or
+# reuses a 32-bit Wine prefix outside the repository, and on exit stops only
+# the processes that it started itself.
+#
+#   source scripts/wine-env.sh
+#   velmora_wine_start      # exports DISPLAY, WINEPREFIX, WINEARCH, WINEDLLOVERRIDES
+#   wine some.exe
+#   velmora_wine_stop       # also registered as an EXIT trap
+
+VELMORA_CACHE="${VELMORA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmora}"
+VELMORA_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+_velmora_xvfb_pid=""
+_velmora_started_wineserver=0
+
+_velmora_free_display() {
+  local n=90
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+
+velmora_start_xvfb() {
+  local n
+  n="$(_velmora_free_display)"
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  _velmora_xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$n"
+}
+
+velmora_wine_start() {
+  export WINEARCH=win32
+  export WINEPREFIX="${WINEPREFIX:-$VELMORA_CACHE/wineprefix}"
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  if [ -z "${DISPLAY:-}" ]; then
+    velmora_start_xvfb
+  fi
+  if ! pgrep -x wineserver >/dev/null 2>&1; then
+    _velmora_started_wineserver=1
+  fi
+  mkdir -p "$VELMORA_CACHE"
+  # One prefix is made per machine and reused; a lock keeps concurrent
+  # callers from making it twice.
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+      echo "wine-env: making prefix $WINEPREFIX" >&2
+      wineboot -i >/dev/null 2>&1 || true
+      wine reg import "$(winepath -w "$VELMORA_REPO/scripts/wine-fonts.reg")" >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.velmora-ready"
+    fi
+  ) 9>"$VELMORA_CACHE/wineprefix.lock"
+  trap velmora_wine_stop EXIT
+}
+
+velmora_wine_stop() {
+  if [ "$_velmora_started_wineserver" = 1 ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    _velmora_started_wineserver=0
+  fi
+  if [ -n "$_velmora_xvfb_pid" ]; then
+    kill "$_velmora_xvfb_pid" 2>/dev/null || true
+    wait "$_velmora_xvfb_pid" 2>/dev/null || true
+    _velmora_xvfb_pid=""
+  fi
+}
