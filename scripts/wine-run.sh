@@ -10,10 +10,28 @@ if [ "${1:-}" = "--desktop" ]; then desktop=1; shift; fi
 
 velmora_wine_start
 if [ "$desktop" = 1 ]; then
-  wine explorer "/desktop=velmora$$,1280x800" "$@"
+  # explorer doesn't hand back the program's exit code, so a batch file
+  # runs the program and writes its exit code to a file.
+  rcdir="$(mktemp -d)"
+  {
+    echo "@echo off"
+    line="\"$(winepath -w "$1")\""
+    shift
+    for arg in "$@"; do line+=" \"${arg//%/%%}\""; done
+    echo "$line"
+    echo "> \"$(winepath -w "$rcdir")\\rc.txt\" echo %errorlevel%"
+  } > "$rcdir/run.bat"
+  wine explorer "/desktop=velmora$$,1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
+  rc="$(tr -d '\r\n ' < "$rcdir/rc.txt" 2>/dev/null)"
+  rm -rf "$rcdir"
+  case "$rc" in
+    0) ;;
+    ''|*[!0-9-]*) rc=1 ;;
+    *) [ $((rc % 256)) = 0 ] && rc=1 ;;
+  esac
 else
   wine "$@"
+  rc=$?
 fi
-rc=$?
 velmora_wine_stop
 exit $rc
