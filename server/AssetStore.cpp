@@ -1,0 +1,152 @@
+// The asset store behind ProcessRequest: cache files named by the MD5 of the
+// request path, filled from the CDN on a miss.
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "HTTPServer.h"
+#include "Md5.h"
+#include "OutBuf.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char kRequestHeaders[] = "Accept: */*\r\n\r\n";
+constexpr uint32_t kReadPiece = 16384;
+constexpr uint32_t kReasonArea = 124;
+
+enum DownloadResult { kComplete = 0, kCannotRequest = 1, kIncomplete = 3, kNoConnection = 4 };
+
+// Control bytes in the path would end up as bytes of the CDN request line
+// or headers (CR LF starts a header of the client's choosing).
+bool HasControlBytes(const std::string& text) {
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7f) return true;
+  }
+  return false;
+}
+
+// A name no other writer uses at the same moment, beside the cache file.
+std::string TemporaryNameFor(const std::string& cachePath) {
+  static std::atomic<unsigned> counter{0};
+#ifdef _WIN32
+  unsigned long process = GetCurrentProcessId();
+#else
+  unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+  return cachePath + ".tmp" + std::to_string(process) + "-" + std::to_string(counter++);
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+#else
+  return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+std::string CHTTPServer::CacheFileName(const std::string& path) { return Md5Hex(path); }
+
+std::string CHTTPServer::CacheFilePath(const std::string& path) const {
+  return m_cachePrefix + CacheFileName(path);
+}
+
+bool CHTTPServer::LoadFromCache(const std::string& path, COutBuf* body) const {
+  // A missing or unreadable file needs a download; an empty one is a valid
+  // entry with an empty body.
+  return !body->LoadFile(CacheFilePath(path).c_str());
+}
+
+bool CHTTPServer::FetchAndStore(const std::string& path, COutBuf* body, std::string* status) const {
+  std::string url = m_cdnBaseUrl + path;
+
+  uint32_t connection = 0;
+  m_cdn->GetConnectedState(&connection);
+  if (connection & CdnClient::kConnectionOffline) return false;
+
+  char agent[32];
+  std::snprintf(agent, sizeof agent, "Agent%ld", static_cast<long>(static_cast<int32_t>(TickCount32())));
+  uint32_t access = (connection & CdnClient::kConnectionProxy) ? CdnClient::kOpenPreconfig
+                                                               : CdnClient::kOpenPreconfigNoAutoproxy;
+  CdnClient::Handle session = m_cdn->OpenSession(agent, access);
+  if (session == nullptr) return false;
+  int result = DownloadToBuffer(session, status, url, body);
+  m_cdn->Close(session);
+
+  if (result != kComplete) return false;
+  StoreInCache(path, *body);
+  return true;
+}
+
+// Writes under a temporary name and renames it into place, so a reader
+// never sees a partial file, and a failed write leaves no entry at all.
+bool CHTTPServer::StoreInCache(const std::string& path, const COutBuf& body) const {
+  std::string cachePath = CacheFilePath(path);
+  std::string temporary = TemporaryNameFor(cachePath);
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) return false;
+  size_t length = static_cast<size_t>(body.GetLength());
+  bool written = length == 0 || std::fwrite(body.GetData(), 1, length, file) == length;
+  written = (std::fclose(file) == 0) && written;
+  if (!written || !ReplaceFile(temporary, cachePath)) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status, const std::string& url,
+                                  COutBuf* sink) const {
+  if (HasControlBytes(url)) return kCannotRequest;
+  CdnClient::Handle request = m_cdn->OpenUrl(session, url.c_str(), kRequestHeaders,
+                                             sizeof kRequestHeaders - 1, CdnClient::kReloadNoCacheFlags);
+  if (request == nullptr) return kCannotRequest;
+
+  int result = kComplete;
+  uint32_t statusCode = 0;
+  uint32_t contentLength = 0;
+  if (!m_cdn->QueryNumber(request, CdnClient::kQueryStatusCode, &statusCode) ||
+      !m_cdn->QueryNumber(request, CdnClient::kQueryContentLength, &contentLength)) {
+    result = kCannotRequest;
+  } else {
+    bool readFailed = false;
+    char piece[kReadPiece];
+    for (;;) {
+      uint32_t count = 0;
+      if (!m_cdn->Read(request, piece, kReadPiece, &count)) {
+        readFailed = true;
+        break;
+      }
+      if (count == 0) break;
+      if (sink != nullptr && !sink->Write(piece, static_cast<int32_t>(count))) {
+        readFailed = true;  // out of memory: the body cannot be whole
+        break;
+      }
+    }
+    if (readFailed) {
+      result = kIncomplete;
+    } else if (statusCode == 200) {
+      bool whole = sink == nullptr || static_cast<uint32_t>(sink->GetLength()) == contentLength;
+      result = whole ? kComplete : kIncomplete;
+    } else {
+      // The CDN's own status replaces ours, and its error page is the body.
+      char reason[kReasonArea];
+      uint32_t reasonLength = kReasonArea;
+      if (!m_cdn->QueryText(request, CdnClient::kQueryStatusText, reason, &reasonLength)) {
+        result = kCannotRequest;
+      } else {
+        *status = std::to_string(statusCode) + " " + reason;
+        result = kIncomplete;
+      }
+    }
+  }
+  m_cdn->Close(request);  // the request before its session
+  return result;
+}

@@ -1,0 +1,149 @@
+#include "OutBuf.h"
+
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+constexpr int32_t kDefaultGrowBy = 256;
+constexpr int kPrintfScratch = 4096;
+}  // namespace
+
+COutBuf::COutBuf()
+    : m_growBy(kDefaultGrowBy), m_data(nullptr), m_length(0), m_capacity(0), m_allocated(0) {}
+
+COutBuf::~COutBuf() { std::free(m_data); }
+
+void COutBuf::Clear() {
+  std::free(m_data);
+  m_data = nullptr;
+  m_length = 0;
+  m_capacity = 0;
+  m_allocated = 0;
+}
+
+const char* COutBuf::Data() const { return m_data; }
+const char* COutBuf::GetData() const { return m_data; }
+int32_t COutBuf::GetLength() const { return m_length; }
+bool COutBuf::IsEmpty() const { return m_length == 0; }
+
+bool COutBuf::PutByte(uint8_t value) { return Write(&value, 1); }
+
+bool COutBuf::PutDword(uint32_t value) { return Write(&value, sizeof value); }
+
+bool COutBuf::PutString(const char* text) {
+  if (text == nullptr) return false;
+  size_t length = std::strlen(text);
+  if (length > INT32_MAX) return false;
+  return Write(text, static_cast<int32_t>(length));
+}
+
+bool COutBuf::Append(const COutBuf& other) { return Write(other.GetData(), other.GetLength()); }
+
+void COutBuf::SetGrowBy(int32_t step) {
+  // A non-positive step could never satisfy a growth; keep the old one.
+  if (step > 0) m_growBy = step;
+}
+
+// Makes the visible capacity the smallest multiple of the grow step that
+// holds `needed` bytes, keeping the contents. Fails without change.
+bool COutBuf::Reserve(int64_t needed) {
+  if (m_growBy <= 0) return false;
+  int64_t capacity = (needed + m_growBy - 1) / m_growBy * m_growBy;
+  if (capacity > INT32_MAX) return false;
+  if (capacity > m_allocated) {
+    // Reserve at least double the old storage behind the visible capacity.
+    int64_t target = capacity;
+    if (m_allocated > 0 && int64_t(m_allocated) * 2 > target) target = int64_t(m_allocated) * 2;
+    if (target > INT32_MAX) target = capacity;
+    char* storage = static_cast<char*>(std::malloc(static_cast<size_t>(target)));
+    if (storage == nullptr) return false;
+    if (m_length > 0) std::memcpy(storage, m_data, static_cast<size_t>(m_length));
+    std::free(m_data);
+    m_data = storage;
+    m_allocated = static_cast<int32_t>(target);
+  }
+  m_capacity = static_cast<int32_t>(capacity);
+  return true;
+}
+
+bool COutBuf::Write(const void* bytes, int32_t count) {
+  if (count == 0) return true;
+  if (count < 0 || bytes == nullptr) return false;
+  int64_t needed = int64_t(m_length) + count;
+  if (needed > m_capacity && !Reserve(needed)) return false;
+  std::memcpy(m_data + m_length, bytes, static_cast<size_t>(count));
+  m_length += count;
+  return true;
+}
+
+const char* COutBuf::CStr() {
+  if (m_length == m_capacity) {
+    // The terminator needs room that cannot be had: say so rather than
+    // hand out unterminated bytes.
+    if (!PutByte(0)) return nullptr;
+    --m_length;
+  } else {
+    m_data[m_length] = 0;
+  }
+  return m_data;
+}
+
+bool COutBuf::Printf(const char* format, ...) {
+  char scratch[kPrintfScratch];
+  va_list args;
+  va_start(args, format);
+  int written = std::vsnprintf(scratch, sizeof scratch, format, args);
+  va_end(args);
+  // Output that is malformed or does not fit with its terminator is refused.
+  if (written < 0 || written >= kPrintfScratch) return false;
+  return Write(scratch, written);
+}
+
+bool COutBuf::LoadFile(const char* path) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  if (size < 0 || size > INT32_MAX || std::fseek(file, 0, SEEK_SET) != 0) {
+    std::fclose(file);
+    return false;
+  }
+  if (size == 0) {
+    std::fclose(file);
+    return true;
+  }
+  char* storage = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
+  if (storage == nullptr) {
+    std::fclose(file);
+    return false;
+  }
+  size_t got = std::fread(storage, 1, static_cast<size_t>(size), file);
+  std::fclose(file);
+  if (got != static_cast<size_t>(size)) {
+    std::free(storage);
+    return false;
+  }
+  std::free(m_data);
+  m_data = storage;
+  m_length = m_capacity = m_allocated = static_cast<int32_t>(size);
+  return true;
+}
+
+bool COutBuf::SaveFile(const char* path) {
+  FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return false;
+  if (m_length > 0) std::fwrite(m_data, 1, static_cast<size_t>(m_length), file);
+  std::fclose(file);
+  return true;
+}
+
+void COutBuf::Align(int32_t multiple) {
+  if (multiple <= 0) return;
+  while (m_length % multiple != 0) {
+    if (!PutByte(0)) return;
+  }
+}
