@@ -71,3 +71,12 @@ velmora_wine_stop() {
     _velmora_xvfb_pid=""
   fi
 }
+
+# Points Wine's system-browser setting at scripts/url-recorder.sh, which logs
+# each URL to $VELMORA_URL_LOG instead of opening it.
+velmora_record_opened_urls() {
+  export VELMORA_URL_LOG="${1:-${VELMORA_URL_LOG:-$VELMORA_CACHE/opened-urls.log}}"
+  : > "$VELMORA_URL_LOG"
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$VELMORA_REPO/scripts/url-recorder.sh" /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d "$VELMORA_REPO/scripts/url-recorder.sh" /f >/dev/null 2>&1
+}

@@ -1,0 +1,189 @@
+#!/usr/bin/env python3
+"""A small operator site for trying the client on one machine.
+
+Serves, on 127.0.0.1:
+  * over HTTP: the portal page /wd/wd-vlmr/index.htm, the game page behind the
+    login marker /g/velmoLogin, and the game's assets under /pnox_cdn/;
+  * over HTTPS (a certificate it makes itself): the test login page /swtest.html.
+
+Every request is appended to the request log, one line each:
+  <scheme> <method> <path-with-query>
+
+The client's host names are mapped here with Chromium's --host-resolver-rules;
+`--print-rules` prints the rules for the ports in use.
+
+  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json
+"""
+import argparse
+import http.server
+import io
+import json
+import math
+import os
+import pathlib
+import ssl
+import struct
+import subprocess
+import sys
+import threading
+import wave
+import zlib
+
+HERE = pathlib.Path(__file__).resolve().parent
+PAGES = HERE / "pages"
+
+PORTAL_HOST = "www.velmora.example"
+LOGIN_HOST = "login.velmora.example"
+GAME_HOST = "game.velmora.example"
+CDN_HOST = "cdn.velmora.example"
+
+
+def png_bytes(width, height, colour_at):
+    """A tiny PNG encoder for the demo's generated pictures."""
+    rows = b"".join(b"\x00" + b"".join(bytes(colour_at(x, y)) for x in range(width)) for y in range(height))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
+def chime_wav():
+    """Half a second of a soft two-tone chime."""
+    rate = 22050
+    out = io.BytesIO()
+    with wave.open(out, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        frames = bytearray()
+        for i in range(rate // 2):
+            t = i / rate
+            fade = math.exp(-4 * t)
+            sample = 0.3 * fade * (math.sin(2 * math.pi * 660 * t) + 0.5 * math.sin(2 * math.pi * 990 * t))
+            frames += struct.pack("<h", int(sample * 32767 / 1.5))
+        w.writeframes(bytes(frames))
+    return out.getvalue()
+
+
+def banner_png():
+    def colour(x, y):
+        glow = max(0, 255 - abs(x - 160) - 2 * abs(y - 30))
+        return (20 + glow // 4, 24 + glow // 3, 48 + glow // 2)
+    return png_bytes(320, 60, colour)
+
+
+ASSETS = {
+    "/pnox_cdn/img/banner.png": ("image/png", banner_png()),
+    "/pnox_cdn/sound/chime.wav": ("audio/wav", chime_wav()),
+    "/pnox_cdn/data/realm.xml": ("text/xml; charset=UTF-8", b"<realm name=\"Aurel\" level=\"1\"/>"),
+}
+
+
+class Site(http.server.BaseHTTPRequestHandler):
+    server_version = "VelmoraDemo/1.0"
+    log_lock = threading.Lock()
+    log_path = None
+
+    def log_message(self, *args):  # the request log replaces stderr chatter
+        pass
+
+    def record(self):
+        scheme = "https" if isinstance(self.connection, ssl.SSLSocket) else "http"
+        with self.log_lock, open(self.log_path, "a", encoding="utf-8") as log:
+            log.write(f"{scheme} {self.command} {self.path}\n")
+
+    def send_bytes(self, status, content_type, body):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Cache-Control", "no-store")
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def page(self, name):
+        return (PAGES / name).read_bytes()
+
+    def do_GET(self):
+        self.record()
+        path = self.path.split("#", 1)[0]
+        bare = path.split("?", 1)[0]
+        if bare == "/wd/wd-vlmr/index.htm":
+            self.send_bytes(200, "text/html; charset=utf-8", self.page("portal.htm"))
+        elif bare.startswith("/swtest.html"):  # the client appends "&loginType=5" without a "?"
+            self.send_bytes(200, "text/html; charset=utf-8", self.page("swtest.html"))
+        elif bare == "/g/velmoLogin":
+            self.send_bytes(200, "text/html; charset=utf-8", self.page("game.html"))
+        elif bare == "/news.html":
+            self.send_bytes(200, "text/html; charset=utf-8", self.page("news.html"))
+        elif bare in ASSETS:
+            content_type, body = ASSETS[bare]
+            self.send_bytes(200, content_type, body)
+        else:
+            self.send_bytes(404, "text/html; charset=utf-8", b"<h1>Not here</h1>")
+
+    do_HEAD = do_GET
+
+
+def make_certificate(folder):
+    cert, key = folder / "demo-cert.pem", folder / "demo-key.pem"
+    if not cert.exists() or not key.exists():
+        subprocess.run(
+            ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+             "-subj", f"/CN={LOGIN_HOST}", "-addext", f"subjectAltName=DNS:{LOGIN_HOST},DNS:{PORTAL_HOST}",
+             "-keyout", str(key), "-out", str(cert)],
+            check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
+def resolver_rules(http_port, https_port):
+    return ", ".join([
+        f"MAP {PORTAL_HOST} 127.0.0.1:{http_port}",
+        f"MAP {GAME_HOST} 127.0.0.1:{http_port}",
+        f"MAP {CDN_HOST} 127.0.0.1:{http_port}",
+        f"MAP {LOGIN_HOST} 127.0.0.1:{https_port}",
+    ])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--http-port", type=int, default=0)
+    parser.add_argument("--https-port", type=int, default=0)
+    parser.add_argument("--log", default="demo-requests.log")
+    parser.add_argument("--cert-dir", default=os.environ.get("VELMORA_CACHE", str(pathlib.Path.home() / ".cache/velmora")))
+    parser.add_argument("--ready", help="write the ports and resolver rules here as JSON once serving")
+    args = parser.parse_args()
+
+    Site.log_path = args.log
+    pathlib.Path(args.log).touch()
+    plain = http.server.ThreadingHTTPServer(("127.0.0.1", args.http_port), Site)
+    secure = http.server.ThreadingHTTPServer(("127.0.0.1", args.https_port), Site)
+    cert_dir = pathlib.Path(args.cert_dir)
+    cert_dir.mkdir(parents=True, exist_ok=True)
+    cert, key = make_certificate(cert_dir)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    secure.socket = context.wrap_socket(secure.socket, server_side=True)
+
+    http_port, https_port = plain.server_address[1], secure.server_address[1]
+    info = {"http_port": http_port, "https_port": https_port, "rules": resolver_rules(http_port, https_port)}
+    if args.ready:
+        tmp = args.ready + ".tmp"
+        with open(tmp, "w") as out:
+            json.dump(info, out)
+        os.replace(tmp, args.ready)
+    print(json.dumps(info), flush=True)
+
+    threading.Thread(target=secure.serve_forever, daemon=True).start()
+    try:
+        plain.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
