@@ -1,0 +1,49 @@
+#pragma once
+// velmora-assetd's server: serves a CGenericServer over TCP. One I/O thread
+// runs every socket, timer and signal; a bounded pool of workers runs the
+// responder, since a request that misses the cache blocks for a whole CDN
+// download. Connections beyond the cap wait in the listen backlog.
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "AsioConfig.h"
+#include "Connection.h"
+
+class AssetDaemon {
+ public:
+  AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, bool verbose);
+  ~AssetDaemon();
+
+  // Listens on a loopback address; false with a message otherwise.
+  bool Listen(const std::string& address, int port, std::string* error);
+  int Port() const;
+
+  // Serves until Ctrl+C, SIGTERM or Stop(). True when every connection had
+  // finished within the grace period; false when some were still busy
+  // (a download under way), and the caller should exit without waiting.
+  bool Run(std::chrono::milliseconds stopGrace = std::chrono::milliseconds(10000));
+  // Safe from any thread.
+  void Stop();
+
+ private:
+  void Accept();
+  void OnConnectionClosed(Connection* connection);
+  void BeginStop();
+  void FinishIfIdle();
+
+  asio::io_context m_io;  // first: destroyed after everything bound to it
+  asio::thread_pool m_workers;
+  ServingContext m_context;
+  asio::ip::tcp::acceptor m_acceptor;
+  asio::signal_set m_signals;
+  asio::steady_timer m_retryTimer;
+  asio::steady_timer m_graceTimer;
+  std::chrono::milliseconds m_stopGrace{10000};
+  std::map<Connection*, std::shared_ptr<Connection>> m_connections;
+  bool m_accepting = false;
+  bool m_stopping = false;
+  bool m_finished = false;
+  bool m_clean = true;
+};

@@ -1,0 +1,76 @@
+#include "Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool ParseInt(const char* text, int low, int high, int* value) {
+  errno = 0;
+  char* end = nullptr;
+  long parsed = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || parsed < low || parsed > high) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+}  // namespace
+
+const char* AssetdUsage() {
+  return "usage: velmora-assetd [options]\n"
+         "  --cache DIR            cache folder (default: cache)\n"
+         "  --cdn URL              CDN base URL, ending in /pnox_cdn/\n"
+         "  --address ADDR         loopback address to listen on (default: 127.0.0.1)\n"
+         "  --port N               port, 0 for any free one (default: 8080)\n"
+         "  --port-file FILE       write the port listened on into FILE\n"
+         "  --max-connections N    connections served at once (default: 256)\n"
+         "  --idle-timeout-ms N    close a connection silent this long (default: 30000)\n"
+         "  --workers N            requests handled at once (default: 32)\n"
+         "  --verbose              one line per request on stdout\n";
+}
+
+bool ParseAssetdOptions(int argc, char** argv, AssetdOptions* options, std::string* error) {
+  error->clear();
+  for (int i = 1; i < argc; ++i) {
+    std::string name = argv[i];
+    if (name == "--help" || name == "-h") return false;
+    if (name == "--verbose") {
+      options->verbose = true;
+      continue;
+    }
+    if (i + 1 >= argc) {
+      *error = name + " needs a value";
+      return false;
+    }
+    const char* value = argv[++i];
+    bool ok = true;
+    if (name == "--cache") {
+      options->cacheFolder = value;
+      ok = !options->cacheFolder.empty();
+    } else if (name == "--cdn") {
+      options->cdnBaseUrl = value;
+      ok = options->cdnBaseUrl.rfind("http://", 0) == 0 || options->cdnBaseUrl.rfind("https://", 0) == 0;
+    } else if (name == "--address") {
+      options->address = value;
+    } else if (name == "--port") {
+      ok = ParseInt(value, 0, 65535, &options->port);
+    } else if (name == "--port-file") {
+      options->portFile = value;
+    } else if (name == "--max-connections") {
+      ok = ParseInt(value, 1, 100000, &options->maxConnections);
+    } else if (name == "--idle-timeout-ms") {
+      ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->idleTimeoutMs);
+    } else if (name == "--workers") {
+      ok = ParseInt(value, 1, 1024, &options->workers);
+    } else {
+      *error = "unknown option " + name;
+      return false;
+    }
+    if (!ok) {
+      *error = "bad value for " + name + ": " + value;
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// velmora-assetd's command line.
+
+#include <string>
+
+struct AssetdOptions {
+  std::string cacheFolder = "cache";
+  std::string cdnBaseUrl;  // empty: the responder's own CDN
+  std::string address = "127.0.0.1";
+  int port = 8080;         // 0: any free port (see portFile)
+  std::string portFile;    // where to write the bound port, for scripts
+  bool verbose = false;
+  int maxConnections = 256;
+  int idleTimeoutMs = 30000;
+  int workers = 32;        // threads that run requests (downloads block)
+};
+
+// Fills `options` from argv. On a bad command line returns false with a
+// message in `error`; `--help` returns false with an empty `error`.
+bool ParseAssetdOptions(int argc, char** argv, AssetdOptions* options, std::string* error);
+
+const char* AssetdUsage();

@@ -1,0 +1,67 @@
+// velmora-assetd: the asset responder as a small HTTP server on a loopback
+// address, so that it can be used, measured and attacked like any other.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "AssetDaemon.h"
+#include "HTTPServer.h"
+#include "Options.h"
+
+namespace {
+
+// Written whole under another name first: a script polling for the file
+// never reads half a number.
+void WritePortFile(const std::string& path, int port) {
+  std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << port << "\n";
+  }
+  std::error_code ignored;
+  std::filesystem::rename(temporary, path, ignored);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  AssetdOptions options;
+  std::string error;
+  if (!ParseAssetdOptions(argc, argv, &options, &error)) {
+    if (error.empty()) {
+      std::fputs(AssetdUsage(), stdout);
+      return 0;
+    }
+    std::fprintf(stderr, "velmora-assetd: %s\n%s", error.c_str(), AssetdUsage());
+    return 2;
+  }
+#ifndef _WIN32
+  std::signal(SIGPIPE, SIG_IGN);  // a client gone mid-answer is an error code, not a death
+#endif
+
+  // A cache folder that cannot be made only costs caching: answers still flow.
+  std::error_code ignored;
+  std::filesystem::create_directories(options.cacheFolder, ignored);
+  std::string cachePrefix = (std::filesystem::path(options.cacheFolder) / "").string();
+  CHTTPServer responder(options.cdnBaseUrl.empty() ? std::string(kCdnBaseUrl) : options.cdnBaseUrl, cachePrefix);
+
+  TransportLimits limits;
+  limits.maxConnections = options.maxConnections;
+  limits.idleTimeout = std::chrono::milliseconds(options.idleTimeoutMs);
+  AssetDaemon daemon(responder, limits, options.workers, options.verbose);
+  if (!daemon.Listen(options.address, options.port, &error)) {
+    std::fprintf(stderr, "velmora-assetd: %s\n", error.c_str());
+    return 1;
+  }
+  if (!options.portFile.empty()) WritePortFile(options.portFile, daemon.Port());
+
+  if (!daemon.Run()) {
+    // Downloads still block some workers; they cannot be interrupted.
+    std::fprintf(stderr, "velmora-assetd: stopped with requests still under way\n");
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  return 0;
+}
