@@ -1,0 +1,100 @@
+#include "browser/simple_handler.h"
+
+#include <string>
+
+#include "app/app_globals.h"
+#include "app/app_messages.h"
+#include "browser/error_page.h"
+#include "include/cef_app.h"
+
+namespace {
+
+// A navigation to a URL carrying this text means the player has logged in.
+const wchar_t kLoginMarker[] = L"/g/velmoLogin";
+
+}  // namespace
+
+SimpleHandler::SimpleHandler() : m_hHostWnd(nullptr) {}
+
+SimpleHandler::~SimpleHandler() {}
+
+CefRefPtr<CefBrowser> SimpleHandler::GetFirstBrowser() {
+  std::lock_guard<std::mutex> lock(m_browserListLock);
+  if (m_browserList.empty()) return nullptr;
+  return m_browserList.front();
+}
+
+void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) {
+  std::wstring text = title.ToWString();
+  SetWindowTextW(browser->GetHost()->GetWindowHandle(), text.c_str());
+  SendMessageW(m_hHostWnd, WM_PAGE_TITLE, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool SimpleHandler::OnBeforePopup(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
+                                  const CefString& target_url,
+                                  const CefString& /*target_frame_name*/,
+                                  WindowOpenDisposition /*target_disposition*/,
+                                  bool /*user_gesture*/,
+                                  const CefPopupFeatures& /*popupFeatures*/,
+                                  CefWindowInfo& /*windowInfo*/,
+                                  CefRefPtr<CefClient>& /*client*/,
+                                  CefBrowserSettings& /*settings*/,
+                                  bool* /*no_javascript_access*/) {
+  // Every popup goes to the system's browser; none opens in here.
+  SendMessageW(g_hLoginWnd, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(target_url.c_str()));
+  return true;
+}
+
+void SimpleHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
+  std::lock_guard<std::mutex> lock(m_browserListLock);
+  m_browserList.push_back(browser);
+}
+
+void SimpleHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  bool empty;
+  {
+    std::lock_guard<std::mutex> lock(m_browserListLock);
+    for (auto it = m_browserList.begin(); it != m_browserList.end(); ++it) {
+      if ((*it)->IsSame(browser)) {
+        m_browserList.erase(it);
+        break;
+      }
+    }
+    empty = m_browserList.empty();
+  }
+  if (empty) CefQuitMessageLoop();
+}
+
+void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
+                                ErrorCode errorCode, const CefString& errorText,
+                                const CefString& failedUrl) {
+  // An aborted load was cancelled or replaced on purpose.
+  if (errorCode == ERR_ABORTED) return;
+  std::string page = BuildErrorPage(failedUrl.ToString(), errorText.ToString(), errorCode);
+  frame->LoadString(page, failedUrl);
+}
+
+bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
+                                   CefRefPtr<CefRequest> request, bool /*is_redirect*/) {
+  std::wstring url = request->GetURL().ToWString();
+  if (url.find(kLoginMarker) != std::wstring::npos)
+    SendMessageW(g_hLoginWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(url.c_str()));
+  return false;  // The navigation always goes ahead.
+}
+
+bool SimpleHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> /*browser*/, const CefKeyEvent& /*event*/,
+                                  CefEventHandle os_event, bool* /*is_keyboard_shortcut*/) {
+  if (!os_event) return false;
+  if (os_event->message == WM_KEYDOWN && os_event->wParam == VK_ESCAPE)
+    SendMessageW(m_hHostWnd, WM_EXIT_FULLSCREEN, 0, 0);
+  if (os_event->message == WM_KEYDOWN && os_event->wParam == VK_F11)
+    SendMessageW(m_hHostWnd, WM_RELOAD_PAGE, 0, 0);
+  return false;  // The page gets the key too.
+}
+
+void SimpleHandler::OnBeforeContextMenu(CefRefPtr<CefBrowser> /*browser*/,
+                                        CefRefPtr<CefFrame> /*frame*/,
+                                        CefRefPtr<CefContextMenuParams> /*params*/,
+                                        CefRefPtr<CefMenuModel> model) {
+  model->Clear();
+}

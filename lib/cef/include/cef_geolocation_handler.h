@@ -1,0 +1,9 @@
+// Geolocation permission; a client that offers none gets CEF's default.
+#ifndef CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_
+#define CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_
+
+#include "include/cef_base.h"
+
+class CefGeolocationHandler : public virtual CefBase {};
+
+#endif  // CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_

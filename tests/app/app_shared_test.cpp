@@ -1,0 +1,154 @@
+// The shared helpers of the application shell, against the real kernel32,
+// shlwapi and C runtime under Wine.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app_messages.h"
+#include "app/app_util.h"
+#include "app/cef_startup.h"
+
+namespace {
+
+// ---- AnsiToWide ----
+
+TEST(AnsiToWide, AsciiPassesThrough) {
+  EXPECT_EQ(AnsiToWide("http://portal.test/wd/wd-vlmr/index.htm?a=1&b=2"),
+            L"http://portal.test/wd/wd-vlmr/index.htm?a=1&b=2");
+  EXPECT_EQ(AnsiToWide(""), L"");
+}
+
+TEST(AnsiToWide, GbkBytesBecomeTheRightUtf16) {
+  // "中文游戏" in GBK, mixed with ASCII.
+  EXPECT_EQ(AnsiToWide("\xD6\xD0\xCE\xC4" "abc" "\xD3\xCE\xCF\xB7"), L"\u4e2d\u6587abc\u6e38\u620f");
+  // "€" is 0x80 in code page 936.
+  EXPECT_EQ(AnsiToWide("\x80"), L"\u20ac");
+}
+
+TEST(AnsiToWide, LeavesTheCLocaleBehind) {
+  AnsiToWide("\xD6\xD0");
+  EXPECT_STREQ(setlocale(LC_ALL, nullptr), "C");
+}
+
+// ---- CreateDirectoryPath ----
+
+class CreateDirectoryPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    root = std::wstring(temp) + L"velmora_cdp_" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(root);
+  }
+  void TearDown() override { RemoveTree(root); }
+  static void RemoveTree(const std::wstring& path) {
+    std::wstring list = path + L'\0';  // double-null terminated for SHFileOperation
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = list.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+  }
+  static bool IsDir(const std::wstring& p) {
+    DWORD a = GetFileAttributesW(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  std::wstring root;
+};
+
+TEST_F(CreateDirectoryPathTest, CreatesSeveralMissingLevels) {
+  std::wstring path = root + L"\\a\\b\\cache\\";
+  EXPECT_TRUE(CreateDirectoryPath(path.c_str()));
+  EXPECT_TRUE(IsDir(root + L"\\a"));
+  EXPECT_TRUE(IsDir(root + L"\\a\\b\\cache"));
+}
+
+TEST_F(CreateDirectoryPathTest, WithoutTrailingBackslashCreatesTheLastFolderToo) {
+  std::wstring path = root + L"\\x\\y";
+  EXPECT_TRUE(CreateDirectoryPath(path.c_str()));
+  EXPECT_TRUE(IsDir(path));
+}
+
+TEST_F(CreateDirectoryPathTest, ExistingPathSucceeds) {
+  std::wstring path = root + L"\\here\\";
+  ASSERT_TRUE(CreateDirectoryPath(path.c_str()));
+  EXPECT_TRUE(CreateDirectoryPath(path.c_str()));
+}
+
+TEST_F(CreateDirectoryPathTest, FailurePartWayStopsTheWalk) {
+  ASSERT_TRUE(CreateDirectoryPath((root + L"\\").c_str()));
+  // A file where a folder should be: the walk stops there.
+  std::wstring blocker = root + L"\\file";
+  HANDLE h = CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_FALSE(CreateDirectoryPath((blocker + L"\\sub\\deeper\\").c_str()));
+  EXPECT_FALSE(IsDir(blocker + L"\\sub"));
+}
+
+TEST_F(CreateDirectoryPathTest, DriveRootAndNull) {
+  EXPECT_TRUE(CreateDirectoryPath(L"C:\\"));
+  EXPECT_FALSE(CreateDirectoryPath(nullptr));
+}
+
+TEST_F(CreateDirectoryPathTest, NameWithoutBackslash) {
+  wchar_t old[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, old);
+  ASSERT_TRUE(CreateDirectoryPath((root + L"\\").c_str()));
+  SetCurrentDirectoryW(root.c_str());
+  EXPECT_TRUE(CreateDirectoryPath(L"plain"));
+  SetCurrentDirectoryW(old);
+  EXPECT_TRUE(IsDir(root + L"\\plain"));
+}
+
+// ---- Cache path and CEF settings ----
+
+TEST(BrowserCachePath, AppendsCacheToTheDirectoryAsItIs) {
+  EXPECT_EQ(BrowserCachePath("C:\\games\\velmora"), L"C:\\games\\velmora\\cache\\");
+  EXPECT_EQ(BrowserCachePath("C:\\"), L"C:\\\\cache\\");  // drive root: two in a row
+  EXPECT_EQ(BrowserCachePath("C:\\\xD3\xCE\xCF\xB7"), L"C:\\\u6e38\u620f\\cache\\");
+}
+
+TEST(BrowserCachePath, UnknownDirectoryFallsBackToTheExecutableFolder) {
+  std::wstring expected = AnsiToWide(ExecutableDirectory()) + L"\\cache\\";
+  EXPECT_EQ(BrowserCachePath(""), expected);
+  EXPECT_GT(expected.size(), 10u);
+}
+
+TEST(ReadCurrentDirectory, MatchesTheProcessDirectory) {
+  char dir[1000];
+  GetCurrentDirectoryA(sizeof(dir), dir);
+  EXPECT_EQ(ReadCurrentDirectory(), std::string(dir));
+}
+
+TEST(FillCefSettings, SetsExactlyTheFourFields) {
+  CefSettings settings;
+  FillCefSettings(settings, L"C:\\run\\cache\\");
+  EXPECT_EQ(settings.size, 192u);
+  EXPECT_EQ(settings.multi_threaded_message_loop, 1);
+  EXPECT_EQ(CefString(&settings.cache_path).ToWString(), L"C:\\run\\cache\\");
+  EXPECT_EQ(CefString(&settings.locale).ToWString(), L"zh-CN");
+  EXPECT_EQ(settings.single_process, 0);
+  EXPECT_EQ(settings.no_sandbox, 0);
+  EXPECT_EQ(settings.command_line_args_disabled, 0);
+  EXPECT_EQ(settings.remote_debugging_port, 0);
+  EXPECT_EQ(settings.browser_subprocess_path.length, 0u);
+  EXPECT_EQ(settings.user_agent.length, 0u);
+  EXPECT_EQ(settings.log_file.length, 0u);
+}
+
+TEST(MessageTable, NumbersAreFixed) {
+  EXPECT_EQ(WM_SHOW_LOGIN, 2027);
+  EXPECT_EQ(WM_LOGIN_URL, 2028);
+  EXPECT_EQ(WM_TRAY_NOTIFY, 2029);
+  EXPECT_EQ(WM_EXIT_FULLSCREEN, 2030);
+  EXPECT_EQ(WM_PAGE_TITLE, 2031);
+  EXPECT_EQ(WM_RELOAD_PAGE, 2032);
+  EXPECT_EQ(WM_OPEN_EXTERNAL, 2033);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Test doubles at the CEF seam: browsers, hosts, frames, requests, menus and
+// command lines that record what the client does with them.
+#ifndef VELMORA_TESTS_BROWSER_CEF_DOUBLES_H_
+#define VELMORA_TESTS_BROWSER_CEF_DOUBLES_H_
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "include/cef_browser.h"
+#include "include/cef_command_line.h"
+#include "include/cef_context_menu_handler.h"
+#include "include/cef_request.h"
+
+class FakeHost : public CefBrowserHost {
+ public:
+  explicit FakeHost(HWND window) : window_(window) {}
+  void CloseBrowser(bool) override {}
+  CefWindowHandle GetWindowHandle() override { return window_; }
+
+ private:
+  HWND window_;
+  IMPLEMENT_REFCOUNTING(FakeHost);
+};
+
+class FakeFrame : public CefFrame {
+ public:
+  explicit FakeFrame(bool main = true) : main_(main) {}
+  void LoadURL(const CefString& url) override { loadedUrls.push_back(url.ToWString()); }
+  void LoadString(const CefString& text, const CefString& url) override {
+    loadedStrings.push_back(text.ToWString());
+    loadedStringUrls.push_back(url.ToWString());
+  }
+  void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
+  bool IsMain() override { return main_; }
+  CefString GetURL() override { return L""; }
+
+  std::vector<std::wstring> loadedUrls, loadedStrings, loadedStringUrls;
+
+ private:
+  bool main_;
+  IMPLEMENT_REFCOUNTING(FakeFrame);
+};
+
+class FakeBrowser : public CefBrowser {
+ public:
+  // |alive| counts live instances, to see that references are released.
+  FakeBrowser(int id, HWND window = nullptr, std::atomic<int>* alive = nullptr)
+      : id_(id), host_(new FakeHost(window)), frame_(new FakeFrame()), alive_(alive) {
+    if (alive_) ++*alive_;
+  }
+  ~FakeBrowser() override {
+    if (alive_) --*alive_;
+  }
+  CefRefPtr<CefBrowserHost> GetHost() override { return host_; }
+  void Reload() override {}
+  int GetIdentifier() override { return id_; }
+  bool IsSame(CefRefPtr<CefBrowser> that) override {
+    return that && that->GetIdentifier() == id_;
+  }
+  CefRefPtr<CefFrame> GetMainFrame() override { return frame_; }
+
+ private:
+  int id_;
+  CefRefPtr<FakeHost> host_;
+  CefRefPtr<FakeFrame> frame_;
+  std::atomic<int>* alive_;
+  IMPLEMENT_REFCOUNTING(FakeBrowser);
+};
+
+class FakeRequest : public CefRequest {
+ public:
+  explicit FakeRequest(const std::wstring& url) : url_(url) {}
+  CefString GetURL() override { return url_; }
+
+ private:
+  std::wstring url_;
+  IMPLEMENT_REFCOUNTING(FakeRequest);
+};
+
+class FakeMenuModel : public CefMenuModel {
+ public:
+  explicit FakeMenuModel(int count) : count_(count) {}
+  bool Clear() override {
+    count_ = 0;
+    return true;
+  }
+  int GetCount() override { return count_; }
+
+ private:
+  int count_;
+  IMPLEMENT_REFCOUNTING(FakeMenuModel);
+};
+
+class FakeContextMenuParams : public CefContextMenuParams {
+  IMPLEMENT_REFCOUNTING(FakeContextMenuParams);
+};
+
+class FakeCommandLine : public CefCommandLine {
+ public:
+  void AppendSwitch(const CefString& name) override { switches.push_back(name.ToWString()); }
+  bool HasSwitch(const CefString& name) override {
+    for (auto& s : switches)
+      if (s == name.ToWString()) return true;
+    return false;
+  }
+  CefString GetCommandLineString() override { return L""; }
+
+  std::vector<std::wstring> switches;
+
+ private:
+  IMPLEMENT_REFCOUNTING(FakeCommandLine);
+};
+
+#endif  // VELMORA_TESTS_BROWSER_CEF_DOUBLES_H_

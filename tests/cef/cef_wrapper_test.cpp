@@ -1,0 +1,233 @@
+// The wrapper without libcef: strings, reference counting, and both bridge
+// directions driven the way libcef drives them.
+#include <gtest/gtest.h>
+
+#include "browser/simple_app.h"
+#include "browser/simple_handler.h"
+#include "fake_c_objects.h"
+#include "include/cef_app.h"
+#include "include/cef_client.h"
+#include "include/test/cef_test_seam.h"
+#include "src/cef_bridges.h"
+#include "src/cef_ctocpp.h"
+
+namespace {
+
+// ---- Strings ----
+
+TEST(CefString, ConvertsBetweenUtf8AndUtf16) {
+  CefString s(std::string("caf\xC3\xA9 \xE6\xB8\xB8"));
+  EXPECT_EQ(s.ToWString(), L"caf\u00e9 \u6e38");
+  EXPECT_EQ(s.ToString(), "caf\xC3\xA9 \xE6\xB8\xB8");
+}
+
+TEST(CefString, EmptyTextHasANullPointerLikeLibcefStrings) {
+  EXPECT_EQ(CefString(L"").c_str(), nullptr);
+  EXPECT_EQ(CefString(static_cast<const cef_string_t*>(nullptr)).ToWString(), L"");
+  EXPECT_STREQ(CefString(L"x").c_str(), L"x");
+}
+
+TEST(CefString, AttachedStringWritesAnOwnedCopyIntoTheStructure) {
+  CefSettings settings;
+  CefString(&settings.cache_path) = L"C:\\a\\cache\\";
+  CefString(&settings.cache_path) = L"C:\\b\\cache\\";  // replaces and frees the first
+  ASSERT_NE(settings.cache_path.str, nullptr);
+  EXPECT_EQ(std::wstring(settings.cache_path.str, settings.cache_path.length), L"C:\\b\\cache\\");
+  EXPECT_NE(settings.cache_path.dtor, nullptr);
+  EXPECT_EQ(settings.size, sizeof(cef_settings_t));
+}
+
+// ---- Reference counting ----
+
+class Counted : public CefBase {
+ public:
+  explicit Counted(int* deleted) : deleted_(deleted) {}
+  ~Counted() override { ++*deleted_; }
+
+ private:
+  int* deleted_;
+  IMPLEMENT_REFCOUNTING(Counted);
+};
+
+TEST(CefRefPtr, DeletesAtZeroOnly) {
+  int deleted = 0;
+  {
+    CefRefPtr<Counted> a = new Counted(&deleted);
+    EXPECT_TRUE(a->HasOneRef());
+    {
+      CefRefPtr<Counted> b = a;
+      EXPECT_FALSE(a->HasOneRef());
+    }
+    EXPECT_TRUE(a->HasOneRef());
+    EXPECT_EQ(deleted, 0);
+  }
+  EXPECT_EQ(deleted, 1);
+}
+
+// ---- C objects handed to us ----
+
+TEST(CToCpp, ProxyReleasesItsReferenceOnce) {
+  FakeCBrowser c(7);
+  {
+    CefRefPtr<CefBrowser> b = CefBrowserFromC(c.Give());
+    EXPECT_EQ(b->GetIdentifier(), 7);
+    EXPECT_EQ(c.refs, 1);
+  }
+  EXPECT_EQ(c.refs, 0);
+}
+
+TEST(CToCpp, IsSameHandsTheOtherBrowserWithAReference) {
+  FakeCBrowser one(1), alsoOne(1), two(2);
+  CefRefPtr<CefBrowser> a = CefBrowserFromC(one.Give());
+  CefRefPtr<CefBrowser> b = CefBrowserFromC(alsoOne.Give());
+  CefRefPtr<CefBrowser> c = CefBrowserFromC(two.Give());
+  EXPECT_TRUE(a->IsSame(b));
+  EXPECT_FALSE(a->IsSame(c));
+  EXPECT_EQ(alsoOne.refs, 1);
+  EXPECT_EQ(two.refs, 1);
+}
+
+// ---- Our objects handed to libcef ----
+
+class ClientBridgeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    handler = new SimpleHandler();
+    CefSetQuitMessageLoopHook([this] { ++quits; });
+  }
+  void TearDown() override { CefSetQuitMessageLoopHook(nullptr); }
+  int quits = 0;
+  CefRefPtr<SimpleHandler> handler;
+};
+
+TEST_F(ClientBridgeTest, TablesKeepTheClientAliveUntilReleased) {
+  cef_client_t* client = CefClientToC(handler.get());
+  EXPECT_FALSE(handler->HasOneRef());
+  cef_life_span_handler_t* life = client->get_life_span_handler(client);
+  ASSERT_NE(life, nullptr);
+  EXPECT_EQ(client->get_jsdialog_handler, nullptr);  // CEF's default dialogs
+  EXPECT_EQ(client->get_render_handler, nullptr);
+  client->base.release(&client->base);
+  EXPECT_FALSE(handler->HasOneRef());
+  life->base.release(&life->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
+TEST_F(ClientBridgeTest, BrowserListThroughTheCTables) {
+  cef_client_t* client = CefClientToC(handler.get());
+  cef_life_span_handler_t* life = client->get_life_span_handler(client);
+  FakeCBrowser first(1), second(2), closing(1);
+  life->on_after_created(life, first.Give());
+  life->on_after_created(life, second.Give());
+  EXPECT_EQ(first.refs, 1);  // the list keeps exactly one reference
+  EXPECT_EQ(handler->GetFirstBrowser()->GetIdentifier(), 1);
+  life->on_before_close(life, closing.Give());
+  EXPECT_EQ(first.refs, 0);
+  EXPECT_EQ(closing.refs, 0);
+  EXPECT_EQ(quits, 0);
+  life->on_before_close(life, second.Give());
+  EXPECT_EQ(second.refs, 0);
+  EXPECT_EQ(quits, 1);
+  life->base.release(&life->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
+TEST_F(ClientBridgeTest, PopupReleasesTheOfferedClientAndCancels) {
+  cef_client_t* client = CefClientToC(handler.get());
+  cef_life_span_handler_t* life = client->get_life_span_handler(client);
+  FakeCBrowser browser(1);
+  client->base.add_ref(&client->base);  // the reference that comes with |client|
+  cef_client_t* offered = client;
+  cef_window_info_t info = {};
+  cef_browser_settings_t settings = {};
+  settings.size = sizeof(settings);
+  cef_popup_features_t features = {};
+  int noJs = 0;
+  cef_string_t url = CefString(L"http://x.test/").AsBorrowed();
+  int cancel = life->on_before_popup(life, browser.Give(), nullptr, &url, nullptr,
+                                     WOD_NEW_POPUP, 1, &features, &info, &offered, &settings,
+                                     &noJs);
+  EXPECT_EQ(cancel, 1);
+  EXPECT_EQ(offered, client);  // untouched
+  EXPECT_EQ(browser.refs, 0);
+  EXPECT_EQ(settings.size, sizeof(settings));
+  life->base.release(&life->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
+TEST_F(ClientBridgeTest, KeyEventWithoutNativeEventAndMenuClear) {
+  cef_client_t* client = CefClientToC(handler.get());
+  cef_keyboard_handler_t* keys = client->get_keyboard_handler(client);
+  FakeCBrowser browser(1);
+  cef_key_event_t event = {};
+  event.type = KEYEVENT_CHAR;
+  int shortcut = 0;
+  EXPECT_EQ(keys->on_pre_key_event(keys, browser.Give(), &event, nullptr, &shortcut), 0);
+  EXPECT_EQ(shortcut, 0);
+  EXPECT_EQ(browser.refs, 0);
+
+  cef_context_menu_handler_t* menu = client->get_context_menu_handler(client);
+  FakeCMenuModel model;
+  FakeC<cef_context_menu_params_t> params;
+  menu->on_before_context_menu(menu, browser.Give(), nullptr, params.Give(), model.Give());
+  EXPECT_EQ(model.count, 0);
+  EXPECT_EQ(model.refs, 0);
+  EXPECT_EQ(params.refs, 0);
+  EXPECT_EQ(menu->run_context_menu, nullptr);  // CEF's default
+  keys->base.release(&keys->base);
+  menu->base.release(&menu->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
+TEST(AppBridge, SimpleAppAddsItsSwitchesThroughTheCTable) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  cef_app_t* table = CefAppToC(app.get());
+  FakeCCommandLine line;
+  cef_string_t type = CefString(L"renderer").AsBorrowed();
+  table->on_before_command_line_processing(table, &type, line.Give());
+  EXPECT_EQ(line.switches, (std::vector<std::wstring>{L"--disable-web-security",
+                                                      L"--enable-system-flash",
+                                                      L"--enable-npapi"}));
+  EXPECT_EQ(line.refs, 0);
+  cef_browser_process_handler_t* bph = table->get_browser_process_handler(table);
+  ASSERT_NE(bph, nullptr);
+  EXPECT_EQ(table->get_render_process_handler, nullptr);
+  bph->base.release(&bph->base);
+  table->base.release(&table->base);
+  EXPECT_TRUE(app->HasOneRef());
+}
+
+// ---- Lifecycle without an initialised CEF ----
+
+TEST(Lifecycle, ShutdownAndMessageLoopWithoutInitialiseDoNothing) {
+  CefShutdown();
+  CefShutdown();
+  CefRunMessageLoop();  // returns at once
+  CefQuitMessageLoop();
+  SUCCEED();
+}
+
+TEST(CreateBrowserSeam, HookSeesTheRequest) {
+  CefRefPtr<SimpleHandler> handler = new SimpleHandler();
+  std::wstring seenUrl;
+  CefClient* seenClient = nullptr;
+  CefSetCreateBrowserHook([&](const CefWindowInfo& info, CefRefPtr<CefClient> client,
+                              const CefString& url) {
+    seenUrl = url.ToWString();
+    seenClient = client.get();
+    return info.parent_window == nullptr;
+  });
+  CefWindowInfo info;
+  CefBrowserSettings settings;
+  EXPECT_TRUE(CefBrowserHost::CreateBrowser(info, handler.get(), L"http://x.test/", settings, nullptr));
+  CefSetCreateBrowserHook(nullptr);
+  EXPECT_EQ(seenUrl, L"http://x.test/");
+  EXPECT_EQ(seenClient, static_cast<CefClient*>(handler.get()));
+  // Without the hook and without an initialised CEF nothing is created.
+  EXPECT_FALSE(CefBrowserHost::CreateBrowser(info, handler.get(), L"http://x.test/", settings, nullptr));
+}
+
+}  // namespace

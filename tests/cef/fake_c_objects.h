@@ -1,0 +1,68 @@
+// C objects as libcef would hand them over: counted tables whose counts the
+// tests read, to see that the wrapper takes and releases each reference once.
+#ifndef VELMORA_TESTS_CEF_FAKE_C_OBJECTS_H_
+#define VELMORA_TESTS_CEF_FAKE_C_OBJECTS_H_
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "include/internal/cef_c_interfaces.h"
+
+template <class Struct>
+struct FakeC {
+  Struct table;  // first, so a table pointer is a FakeC pointer
+  int refs = 0;
+
+  FakeC() {
+    std::memset(&table, 0, sizeof(table));
+    table.base.size = sizeof(Struct);
+    table.base.add_ref = &AddRef;
+    table.base.release = &Release;
+    table.base.has_one_ref = &HasOneRef;
+  }
+  // Hands the table over with one new reference, as libcef does.
+  Struct* Give() {
+    ++refs;
+    return &table;
+  }
+  static FakeC* From(void* t) { return reinterpret_cast<FakeC*>(t); }
+  static void CEF_CALLBACK AddRef(cef_base_t* b) { ++From(b)->refs; }
+  static int CEF_CALLBACK Release(cef_base_t* b) { return --From(b)->refs == 0; }
+  static int CEF_CALLBACK HasOneRef(cef_base_t* b) { return From(b)->refs == 1; }
+};
+
+struct FakeCBrowser : FakeC<cef_browser_t> {
+  int id;
+  explicit FakeCBrowser(int identifier) : id(identifier) {
+    table.get_identifier = [](cef_browser_t* self) CEF_CALLBACK -> int {
+      return reinterpret_cast<FakeCBrowser*>(self)->id;
+    };
+    table.is_same = [](cef_browser_t* self, cef_browser_t* that) CEF_CALLBACK -> int {
+      int same = reinterpret_cast<FakeCBrowser*>(self)->id == reinterpret_cast<FakeCBrowser*>(that)->id;
+      that->base.release(&that->base);  // the callee owns the argument's reference
+      return same;
+    };
+  }
+};
+
+struct FakeCCommandLine : FakeC<cef_command_line_t> {
+  std::vector<std::wstring> switches;
+  FakeCCommandLine() {
+    table.append_switch = [](cef_command_line_t* self, const cef_string_t* name) CEF_CALLBACK {
+      reinterpret_cast<FakeCCommandLine*>(self)->switches.push_back(std::wstring(name->str, name->length));
+    };
+  }
+};
+
+struct FakeCMenuModel : FakeC<cef_menu_model_t> {
+  int count = 3;
+  FakeCMenuModel() {
+    table.clear = [](cef_menu_model_t* self) CEF_CALLBACK -> int {
+      reinterpret_cast<FakeCMenuModel*>(self)->count = 0;
+      return 1;
+    };
+  }
+};
+
+#endif  // VELMORA_TESTS_CEF_FAKE_C_OBJECTS_H_
