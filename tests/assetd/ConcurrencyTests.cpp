@@ -1,0 +1,40 @@
+// 64 clients at once ask for the same missing 8 MiB asset from a slow CDN.
+#include <thread>
+#include <vector>
+
+#include "AssetdFixture.h"
+#include "CurlFetch.h"
+
+namespace {
+
+TEST_F(AssetdTest, SixtyFourClientsGetTheWholeAssetAndTheCacheOneWholeFile) {
+  const std::string path = "/pack/big.res";
+  const std::string asset = PatternBytes(8 * 1024 * 1024, 7);
+  OnCdn(path, asset, 300);  // half the body, a pause, then the rest
+  StartAssetd({"--workers", "16"});
+
+  constexpr int kClients = 64;
+  std::vector<CurlAnswer> answers(kClients);
+  std::vector<std::thread> clients;
+  for (int i = 0; i < kClients; ++i) {
+    clients.emplace_back([&, i] { answers[i] = CurlGet(m_assetd->Url(path)); });
+  }
+  for (std::thread& client : clients) client.join();
+
+  // With 16 workers the later requests start while earlier downloads are
+  // being written to the cache: none of them may see part of a file.
+  for (int i = 0; i < kClients; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(answers[i].transferred);
+    EXPECT_EQ(answers[i].status, 200);
+    EXPECT_EQ(answers[i].contentType, "text/plain; charset=utf-8");
+    EXPECT_EQ(answers[i].body.size(), asset.size());
+    EXPECT_TRUE(answers[i].body == asset);
+  }
+  EXPECT_EQ(m_cache.FileCount(), 1u) << "one cache file, no temporary left behind";
+  EXPECT_TRUE(ReadFile(m_cache.File(Md5Hex(path))) == asset);
+  EXPECT_GE(m_cdn.RequestCount(), 1u);
+  EXPECT_TRUE(m_assetd->Running());
+}
+
+}  // namespace

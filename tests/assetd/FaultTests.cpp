@@ -1,0 +1,109 @@
+// Faults under velmora-assetd: a CDN that drops the connection mid-body, a
+// read-only cache folder, a full disk. Each answer follows the failure
+// table, nothing partial is cached, and the program stays up.
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "AssetdFixture.h"
+#include "CurlFetch.h"
+
+namespace {
+
+// A mount made for one test and removed afterwards. As root a chmod does
+// not stop writes, so a read-only folder needs a read-only mount.
+class ScopedMount {
+ public:
+  static std::unique_ptr<ScopedMount> Tmpfs(const std::string& folder, const std::string& size, std::string* why) {
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0) {
+      *why = std::strerror(errno);
+      return nullptr;
+    }
+    return std::unique_ptr<ScopedMount>(new ScopedMount(folder));
+  }
+  static std::unique_ptr<ScopedMount> ReadOnlyBind(const std::string& folder, std::string* why) {
+    if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      *why = std::strerror(errno);
+      return nullptr;
+    }
+    std::unique_ptr<ScopedMount> bound(new ScopedMount(folder));
+    if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+      *why = std::strerror(errno);
+      return nullptr;
+    }
+    return bound;
+  }
+  ~ScopedMount() { umount2(m_folder.c_str(), MNT_DETACH); }
+
+ private:
+  explicit ScopedMount(std::string folder) : m_folder(std::move(folder)) {}
+  std::string m_folder;
+};
+
+bool CachedOkStillServed(const AssetdProcess& assetd) {
+  return CurlGet(assetd.Url("/ok.txt")).body == "ok";
+}
+
+TEST_F(AssetdTest, ACdnThatDropsMidBodyGivesThePartAsHtmlAndCachesNothing) {
+  InCache("/ok.txt", "ok");
+  std::string received = PatternBytes(300 * 1024);
+  m_cdn.Serve("/pnox_cdn//img/cut.png",
+              "HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\nConnection: close\r\n\r\n" + received);
+  StartAssetd();
+
+  CurlAnswer answer = CurlGet(m_assetd->Url("/img/cut.png"));
+  ASSERT_TRUE(answer.transferred);
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.contentType, "text/html");
+  EXPECT_TRUE(answer.body == received) << answer.body.size();
+  EXPECT_EQ(m_cache.FileCount(), 1u) << "only the file put there by the test";
+  EXPECT_TRUE(m_assetd->Running());
+  EXPECT_TRUE(CachedOkStillServed(*m_assetd));
+}
+
+TEST_F(AssetdTest, AReadOnlyCacheStillServesDownloadsAndDownloadsAgain) {
+  InCache("/ok.txt", "ok");
+  OnCdn("/img/a.png", "PNGDATA");
+  std::string why;
+  auto readOnly = ScopedMount::ReadOnlyBind(m_cache.Path().string(), &why);
+  if (!readOnly) GTEST_SKIP() << "cannot make a read-only bind mount here (" << why << "); needs root";
+  StartAssetd();
+
+  for (int round = 0; round < 2; ++round) {
+    CurlAnswer answer = CurlGet(m_assetd->Url("/img/a.png"));
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.contentType, "image/png");
+    EXPECT_EQ(answer.body, "PNGDATA");
+  }
+  EXPECT_EQ(m_cdn.RequestCount(), 2u) << "nothing could be cached, so both requests download";
+  EXPECT_EQ(m_cache.FileCount(), 1u);
+  EXPECT_TRUE(CachedOkStillServed(*m_assetd));
+}
+
+TEST_F(AssetdTest, AFullDiskServesTheDownloadAndLeavesNoPartialFile) {
+  TempDir mountPoint;
+  std::string why;
+  auto small = ScopedMount::Tmpfs(mountPoint.Path().string(), "1m", &why);
+  if (!small) GTEST_SKIP() << "cannot mount a small tmpfs here (" << why << "); needs root";
+  WriteFile(mountPoint.File(Md5Hex("/ok.txt")), "ok");
+  std::string large = PatternBytes(2 * 1024 * 1024, 3);
+  OnCdn("/pack/large.res", large);
+  OnCdn("/pack/small.res", "small");
+  StartAssetdOn(mountPoint.Path().string());
+
+  CurlAnswer answer = CurlGet(m_assetd->Url("/pack/large.res"));
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.contentType, "text/plain; charset=utf-8");
+  EXPECT_TRUE(answer.body == large);
+  EXPECT_EQ(mountPoint.FileCount(), 1u) << "the cut-short file must be gone";
+
+  // Space is there again for small files: they are cached as usual.
+  EXPECT_EQ(CurlGet(m_assetd->Url("/pack/small.res")).body, "small");
+  EXPECT_EQ(ReadFile(mountPoint.File(Md5Hex("/pack/small.res"))), "small");
+  EXPECT_EQ(mountPoint.FileCount(), 2u);
+  EXPECT_TRUE(CachedOkStillServed(*m_assetd));
+  m_assetd.reset();  // before the mount goes
+}
+
+}  // namespace
