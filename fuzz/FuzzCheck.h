@@ -1,0 +1,12 @@
+#pragma once
+// Stops the fuzzer with a message when a property does not hold.
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                        \
+  do {                                                                               \
+    if (!(condition)) {                                                              \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                  \
+    }                                                                                \
+  } while (0)
