@@ -11,6 +11,11 @@ AssetDaemon::AssetDaemon(CGenericServer& responder, const TransportLimits& limit
       m_retryTimer(m_io),
       m_graceTimer(m_io) {
   m_context.onClosed = [this](Connection* connection) { OnConnectionClosed(connection); };
+#ifdef SIGBREAK
+  // Ctrl+Break, the console event that can be sent to another process group.
+  asio::error_code ignored;
+  m_signals.add(SIGBREAK, ignored);
+#endif
 }
 
 AssetDaemon::~AssetDaemon() {

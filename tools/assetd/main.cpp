@@ -10,7 +10,23 @@
 #include "HTTPServer.h"
 #include "Options.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+AssetDaemon* g_daemon = nullptr;
+
+// Ctrl+C, Ctrl+Break and closing the console window stop the server the
+// same way SIGTERM does elsewhere.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (g_daemon == nullptr) return FALSE;
+  g_daemon->Stop();
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
+}
+#endif
 
 // Written whole under another name first: a script polling for the file
 // never reads half a number.
@@ -56,6 +72,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.portFile.empty()) WritePortFile(options.portFile, daemon.Port());
+#ifdef _WIN32
+  g_daemon = &daemon;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+#endif
 
   if (!daemon.Run()) {
     // Downloads still block some workers; they cannot be interrupted.
