@@ -1,0 +1,4 @@
+// Resource ids of res/velmora.rc.
+#pragma once
+
+#define IDI_VELMORA 106
