@@ -26,7 +26,12 @@ std::string HttpDateNow() {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  // The text changes once a second; a busy server formats it once per
+  // second and thread rather than once per request.
+  thread_local std::time_t formattedAt = -1;
+  thread_local std::string formatted;
   std::time_t now = std::time(nullptr);
+  if (now == formattedAt) return formatted;
   std::tm utc{};
 #ifdef _WIN32
   gmtime_s(&utc, &now);
@@ -36,7 +41,9 @@ std::string HttpDateNow() {
   char text[128];
   std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday % 7], utc.tm_mday,
                 kMonths[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
-  return text;
+  formattedAt = now;
+  formatted = text;
+  return formatted;
 }
 
 }  // namespace
