@@ -3,6 +3,11 @@
 // cache under the working directory, multi-threaded message loop).
 //
 //   cefbrowser.exe [url] [--timeout-ms=N] [--exit-on-title=PREFIX] [--dump-error-pages]
+//                  [--close-like-login-window]
+//
+// --close-like-login-window closes as the client's login window does: CEF is
+// shut down while its browser is still open, and the entry function then
+// runs CEF's message loop and shuts it down a second time.
 //
 // Under Wine, Chromium also needs --disable-direct-write --disable-gpu.
 #include <windows.h>
@@ -29,6 +34,7 @@ struct Options {
   UINT timeoutMs = 0;
   std::wstring exitOnTitle;
   bool dumpErrorPages = false;
+  bool closeLikeLoginWindow = false;
 };
 
 Options ParseOptions() {
@@ -44,6 +50,7 @@ Options ParseOptions() {
     if (const wchar_t* v = value(L"--timeout-ms=")) options.timeoutMs = _wtoi(v);
     else if (const wchar_t* v = value(L"--exit-on-title=")) options.exitOnTitle = v;
     else if (arg == L"--dump-error-pages") options.dumpErrorPages = true;
+    else if (arg == L"--close-like-login-window") options.closeLikeLoginWindow = true;
     else if (arg.compare(0, 2, L"--") != 0) options.url = arg;
   }
   LocalFree(argv);
@@ -107,6 +114,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       LogEvent(L"WM_CLOSE");
+      if (g_options.closeLikeLoginWindow) {
+        CefShutdown();
+        LogEvent(L"SHUTDOWN_WITH_BROWSER_OPEN");
+        CefQuitMessageLoop();
+        PostQuitMessage(0);
+        return 0;
+      }
       if (!g_closing && g_handler->GetFirstBrowser()) {
         // CEF closes the browser and then sends WM_CLOSE again.
         g_closing = true;
@@ -168,6 +182,11 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+  if (g_options.closeLikeLoginWindow) {
+    DestroyWindow(hwnd);
+    CefRunMessageLoop();  // CEF is already shut down: returns at once
+    LogEvent(L"MESSAGE_LOOP_RETURNED");
   }
   CefShutdown();
   LogEvent(L"SHUTDOWN");

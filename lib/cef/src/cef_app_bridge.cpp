@@ -15,8 +15,9 @@ namespace {
 typedef CefCppToC<cef_app_t, CefApp> AppBridge;
 typedef CefCppToC<cef_browser_process_handler_t, CefBrowserProcessHandler> ProcessHandlerBridge;
 
-enum class ContextState { kNone, kInitialized, kShutDown };
+enum class ContextState { kNone, kInitialized, kShuttingDown, kShutDown };
 std::atomic<ContextState> g_state{ContextState::kNone};
+std::atomic<int> g_callbacks_under_way{0};
 
 std::mutex g_hook_lock;
 std::function<void()> g_quit_hook;
@@ -57,6 +58,18 @@ cef_app_t* CefAppToC(CefRefPtr<CefApp> app) { return AppBridge::Wrap(app, &FillA
 
 bool CefContextIsInitialized() { return g_state.load() == ContextState::kInitialized; }
 
+bool CefBeginClientCallback() {
+  g_callbacks_under_way.fetch_add(1);
+  ContextState state = g_state.load();
+  if (state == ContextState::kShuttingDown || state == ContextState::kShutDown) {
+    g_callbacks_under_way.fetch_sub(1);
+    return false;
+  }
+  return true;
+}
+
+void CefEndClientCallback() { g_callbacks_under_way.fetch_sub(1); }
+
 int CefExecuteProcess(const CefMainArgs& args, CefRefPtr<CefApp> application,
                       void* windows_sandbox_info) {
   const CefLibrary* lib = CefLoadLibrary();
@@ -77,8 +90,15 @@ bool CefInitialize(const CefMainArgs& args, const CefSettings& settings,
 
 void CefShutdown() {
   ContextState expected = ContextState::kInitialized;
-  if (!g_state.compare_exchange_strong(expected, ContextState::kShutDown)) return;
+  if (!g_state.compare_exchange_strong(expected, ContextState::kShuttingDown)) return;
+  // Callbacks already under way may be waiting for this thread's windows.
+  while (g_callbacks_under_way.load() > 0) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_SENDMESSAGE, 0);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
   CefLoadLibrary()->shutdown();
+  g_state = ContextState::kShutDown;
 }
 
 void CefRunMessageLoop() {

@@ -26,24 +26,57 @@ typedef CefCppToC<cef_context_menu_handler_t, CefContextMenuHandler> ContextMenu
 std::mutex g_hook_lock;
 CefCreateBrowserHook g_create_hook;
 
+template <class Struct>
+void ReleaseArg(Struct* s) {
+  if (s) s->base.release(&s->base);
+}
+
+// Brackets a callback that may reach the client's windows. Once CefShutdown
+// has begun it is skipped: its counted arguments are released and the caller
+// returns CEF's default.
+class CallbackScope {
+ public:
+  template <class... Structs>
+  explicit CallbackScope(Structs*... args) : active_(CefBeginClientCallback()) {
+    if (!active_) (ReleaseArg(args), ...);
+  }
+  ~CallbackScope() {
+    if (active_) CefEndClientCallback();
+  }
+  CallbackScope(const CallbackScope&) = delete;
+  CallbackScope& operator=(const CallbackScope&) = delete;
+  bool skipped() const { return !active_; }
+
+ private:
+  bool active_;
+};
+
 // ---- CefDisplayHandler ----
 
 void CEF_CALLBACK OnAddressChange(cef_display_handler_t* self, cef_browser_t* browser,
                                   cef_frame_t* frame, const cef_string_t* url) {
+  CallbackScope scope(browser, frame);
+  if (scope.skipped()) return;
   DisplayBridge::Get(self)->OnAddressChange(CefBrowserFromC(browser), CefFrameFromC(frame),
                                             CefString(url));
 }
 void CEF_CALLBACK OnTitleChange(cef_display_handler_t* self, cef_browser_t* browser,
                                 const cef_string_t* title) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return;
   DisplayBridge::Get(self)->OnTitleChange(CefBrowserFromC(browser), CefString(title));
 }
 void CEF_CALLBACK OnStatusMessage(cef_display_handler_t* self, cef_browser_t* browser,
                                   const cef_string_t* value) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return;
   DisplayBridge::Get(self)->OnStatusMessage(CefBrowserFromC(browser), CefString(value));
 }
 int CEF_CALLBACK OnConsoleMessage(cef_display_handler_t* self, cef_browser_t* browser,
                                   const cef_string_t* message, const cef_string_t* source,
                                   int line) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return 0;
   return DisplayBridge::Get(self)->OnConsoleMessage(CefBrowserFromC(browser), CefString(message),
                                                     CefString(source), line);
 }
@@ -65,6 +98,9 @@ int CEF_CALLBACK OnBeforePopup(cef_life_span_handler_t* self, cef_browser_t* bro
                                int user_gesture, const cef_popup_features_t* popupFeatures,
                                cef_window_info_t* windowInfo, cef_client_t** client,
                                cef_browser_settings_t* settings, int* no_javascript_access) {
+  // No popup opens while CEF shuts down.
+  CallbackScope scope(browser, frame, client ? *client : nullptr);
+  if (scope.skipped()) return 1;
   CefRefPtr<CefBrowser> browserPtr = CefBrowserFromC(browser);
   CefRefPtr<CefFrame> framePtr = CefFrameFromC(frame);
   CefPopupFeatures features = popupFeatures ? CefPopupFeatures(*popupFeatures) : CefPopupFeatures();
@@ -124,21 +160,29 @@ void FillLifeSpan(cef_life_span_handler_t* t) {
 
 void CEF_CALLBACK OnLoadingStateChange(cef_load_handler_t* self, cef_browser_t* browser,
                                        int isLoading, int canGoBack, int canGoForward) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return;
   LoadBridge::Get(self)->OnLoadingStateChange(CefBrowserFromC(browser), isLoading != 0,
                                               canGoBack != 0, canGoForward != 0);
 }
 void CEF_CALLBACK OnLoadStart(cef_load_handler_t* self, cef_browser_t* browser,
                               cef_frame_t* frame) {
+  CallbackScope scope(browser, frame);
+  if (scope.skipped()) return;
   LoadBridge::Get(self)->OnLoadStart(CefBrowserFromC(browser), CefFrameFromC(frame));
 }
 void CEF_CALLBACK OnLoadEnd(cef_load_handler_t* self, cef_browser_t* browser, cef_frame_t* frame,
                             int httpStatusCode) {
+  CallbackScope scope(browser, frame);
+  if (scope.skipped()) return;
   LoadBridge::Get(self)->OnLoadEnd(CefBrowserFromC(browser), CefFrameFromC(frame),
                                    httpStatusCode);
 }
 void CEF_CALLBACK OnLoadError(cef_load_handler_t* self, cef_browser_t* browser,
                               cef_frame_t* frame, cef_errorcode_t errorCode,
                               const cef_string_t* errorText, const cef_string_t* failedUrl) {
+  CallbackScope scope(browser, frame);
+  if (scope.skipped()) return;
   LoadBridge::Get(self)->OnLoadError(CefBrowserFromC(browser), CefFrameFromC(frame), errorCode,
                                      CefString(errorText), CefString(failedUrl));
 }
@@ -153,6 +197,8 @@ void FillLoad(cef_load_handler_t* t) {
 
 int CEF_CALLBACK OnBeforeBrowse(cef_request_handler_t* self, cef_browser_t* browser,
                                 cef_frame_t* frame, cef_request_t* request, int is_redirect) {
+  CallbackScope scope(browser, frame, request);
+  if (scope.skipped()) return 0;
   return RequestBridge::Get(self)->OnBeforeBrowse(CefBrowserFromC(browser), CefFrameFromC(frame),
                                                   CefRequestFromC(request), is_redirect != 0);
 }
@@ -163,6 +209,8 @@ void FillRequest(cef_request_handler_t* t) { t->on_before_browse = &OnBeforeBrow
 int CEF_CALLBACK OnPreKeyEvent(cef_keyboard_handler_t* self, cef_browser_t* browser,
                                const cef_key_event_t* event, cef_event_handle_t os_event,
                                int* is_keyboard_shortcut) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return 0;
   bool shortcut = is_keyboard_shortcut ? *is_keyboard_shortcut != 0 : false;
   CefKeyEvent keyEvent = event ? CefKeyEvent(*event) : CefKeyEvent();
   bool handled = KeyboardBridge::Get(self)->OnPreKeyEvent(CefBrowserFromC(browser), keyEvent,
@@ -172,6 +220,8 @@ int CEF_CALLBACK OnPreKeyEvent(cef_keyboard_handler_t* self, cef_browser_t* brow
 }
 int CEF_CALLBACK OnKeyEvent(cef_keyboard_handler_t* self, cef_browser_t* browser,
                             const cef_key_event_t* event, cef_event_handle_t os_event) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return 0;
   CefKeyEvent keyEvent = event ? CefKeyEvent(*event) : CefKeyEvent();
   return KeyboardBridge::Get(self)->OnKeyEvent(CefBrowserFromC(browser), keyEvent, os_event);
 }
@@ -185,6 +235,8 @@ void FillKeyboard(cef_keyboard_handler_t* t) {
 void CEF_CALLBACK OnBeforeContextMenu(cef_context_menu_handler_t* self, cef_browser_t* browser,
                                       cef_frame_t* frame, cef_context_menu_params_t* params,
                                       cef_menu_model_t* model) {
+  CallbackScope scope(browser, frame, params, model);
+  if (scope.skipped()) return;
   ContextMenuBridge::Get(self)->OnBeforeContextMenu(CefBrowserFromC(browser),
                                                     CefFrameFromC(frame),
                                                     CefContextMenuParamsFromC(params),

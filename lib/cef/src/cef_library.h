@@ -26,6 +26,16 @@ struct CefLibrary {
 // point or reports another API hash.
 const CefLibrary* CefLoadLibrary();
 
+// Client callbacks that may send messages to windows are bracketed by these.
+// The thread that calls CefShutdown waits inside libcef, so such a callback
+// running then would wait for ever on its SendMessageW. From the start of
+// CefShutdown on, Begin returns false and the callback gets CEF's default;
+// CefShutdown first lets callbacks already under way finish, handling the
+// messages they send. Life-span callbacks are not bracketed, so the client
+// still lets go of its browsers.
+bool CefBeginClientCallback();
+void CefEndClientCallback();
+
 // Takes the text of a string that libcef allocated for us, and frees it.
 #include <string>
 std::wstring CefTakeUserFreeString(cef_string_userfree_t str);

@@ -99,6 +99,10 @@ function poll() {
 }
 poll();
 </script></body></html>""" % repr(self.marker_url)
+        if path == "/closing.html":
+            return 200, """<html><head><title>Closing page</title></head><body>
+<script>window.onunload = function() { document.title = 'Unloaded'; };</script>
+<p>closing</p></body></html>"""
         if path == "/proceed":
             return 200, "go" if self.proceed.is_set() else "wait"
         if path.startswith("/g/velmoLogin"):
@@ -236,6 +240,29 @@ def test_browser_session(exe, results_dir, env, work):
           os.path.isdir(os.path.join(work, "cache")), os.listdir(work))
 
 
+def test_close_like_login_window(exe, env, work):
+    # The window closes on the first title while the page may still be
+    # loading, so load and title callbacks can arrive during CEF's shutdown.
+    # That race is timing-dependent; three rounds make it likely to show.
+    site = Site(free_port())
+    outcomes = []
+    for round_ in range(3):
+        events_path = os.path.join(work, "events%d.log" % round_)
+        run_env = dict(env, VELMORA_EVENT_LOG=wine_path(events_path))
+        rc, out = run_bounded([WINE_RUN, "--desktop", exe, site.base + "/closing.html",
+                               "--timeout-ms=60000", "--exit-on-title=Closing page",
+                               "--close-like-login-window"] + WINE_SWITCHES, work, run_env, 60)
+        tail = [e for e in read_events(events_path)
+                if e in ("SHUTDOWN_WITH_BROWSER_OPEN", "MESSAGE_LOOP_RETURNED", "SHUTDOWN")]
+        outcomes.append((rc, tail))
+    site.close()
+    check("shutdown with the browser open ends with exit code 0",
+          all(rc == 0 for rc, _ in outcomes), str(outcomes))
+    check("message loop and second shutdown after shutdown end without effect",
+          all(t == ["SHUTDOWN_WITH_BROWSER_OPEN", "MESSAGE_LOOP_RETURNED", "SHUTDOWN"]
+              for _, t in outcomes), str(outcomes))
+
+
 def test_sub_process(exe, env, work):
     events_path = os.path.join(work, "events.log")
     run_env = dict(env, VELMORA_EVENT_LOG=wine_path(events_path))
@@ -277,10 +304,12 @@ def main():
     xvfb = start_xvfb_if_needed(env)
     try:
         with tempfile.TemporaryDirectory(prefix="velmora-cef-") as tmp:
-            for name in ("session", "subprocess", "hash"):
+            for name in ("session", "closing", "subprocess", "hash"):
                 os.makedirs(os.path.join(tmp, name))
             test_browser_session(os.path.abspath(args.exe), args.results, env,
                                  os.path.join(tmp, "session"))
+            test_close_like_login_window(os.path.abspath(args.exe), env,
+                                         os.path.join(tmp, "closing"))
             test_sub_process(os.path.abspath(args.exe), env, os.path.join(tmp, "subprocess"))
             if args.fake_cef:
                 test_api_hash_mismatch(os.path.abspath(args.exe), args.fake_cef, env,
