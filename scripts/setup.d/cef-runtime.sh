@@ -15,17 +15,25 @@ if [ ! -f "$wheel" ]; then
     -d "$cache" >/dev/null
 fi
 
-rm -rf "$runtime.tmp"; mkdir -p "$runtime.tmp"
-files=(libcef.dll cef.pak cef_100_percent.pak cef_200_percent.pak cef_extensions.pak
-       devtools_resources.pak icudtl.dat natives_blob.bin snapshot_blob.bin
-       d3dcompiler_43.dll d3dcompiler_47.dll libEGL.dll libGLESv2.dll)
-members=()
-for f in "${files[@]}"; do
-  unzip -l "$wheel" "cefpython3/$f" >/dev/null 2>&1 && members+=("cefpython3/$f")
-done
-unzip -q -o -j "$wheel" "${members[@]}" -d "$runtime.tmp"
-mkdir -p "$runtime.tmp/locales"
-unzip -q -o -j "$wheel" 'cefpython3/locales/*.pak' -d "$runtime.tmp/locales"
+rm -rf "$runtime.tmp"
+python3 - "$wheel" "$runtime.tmp" <<'PY'
+import os, sys, zipfile
+wheel, dest = sys.argv[1], sys.argv[2]
+own = {"libcef.dll", "cef.pak", "cef_100_percent.pak", "cef_200_percent.pak",
+       "cef_extensions.pak", "devtools_resources.pak", "icudtl.dat", "natives_blob.bin",
+       "snapshot_blob.bin", "d3dcompiler_43.dll", "d3dcompiler_47.dll", "libEGL.dll",
+       "libGLESv2.dll"}
+with zipfile.ZipFile(wheel) as z:
+    for name in z.namelist():
+        rel = name[len("cefpython3/"):] if name.startswith("cefpython3/") else None
+        if rel is None:
+            continue
+        if rel in own or (rel.startswith("locales/") and rel.endswith(".pak")):
+            target = os.path.join(dest, *rel.split("/"))
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            with z.open(name) as src, open(target, "wb") as out:
+                out.write(src.read())
+PY
 [ -f "$runtime.tmp/libcef.dll" ] || { echo "cef-runtime: libcef.dll missing from the wheel" >&2; exit 1; }
 touch "$runtime.tmp/.complete"
 rm -rf "$runtime"; mv "$runtime.tmp" "$runtime"
