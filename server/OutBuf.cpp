@@ -59,10 +59,10 @@ bool COutBuf::Reserve(int64_t needed) {
     int64_t target = capacity;
     if (m_allocated > 0 && int64_t(m_allocated) * 2 > target) target = int64_t(m_allocated) * 2;
     if (target > INT32_MAX) target = capacity;
-    char* storage = static_cast<char*>(std::malloc(static_cast<size_t>(target)));
+    // realloc can move large storage by remapping its pages instead of
+    // copying them, and leaves the old storage in place when it fails.
+    char* storage = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(target)));
     if (storage == nullptr) return false;
-    if (m_length > 0) std::memcpy(storage, m_data, static_cast<size_t>(m_length));
-    std::free(m_data);
     m_data = storage;
     m_allocated = static_cast<int32_t>(target);
   }
