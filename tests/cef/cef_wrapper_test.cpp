@@ -157,6 +157,56 @@ TEST_F(ClientBridgeTest, PopupReleasesTheOfferedClientAndCancels) {
   EXPECT_TRUE(handler->HasOneRef());
 }
 
+// A handler that lets the popup open with a client of its own choosing.
+class ReplacingHandler : public CefClient, public CefLifeSpanHandler {
+ public:
+  explicit ReplacingHandler(CefRefPtr<CefClient> replacement) : replacement_(replacement) {}
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString&,
+                     const CefString&, WindowOpenDisposition, bool, const CefPopupFeatures&,
+                     CefWindowInfo& windowInfo, CefRefPtr<CefClient>& client,
+                     CefBrowserSettings&, bool*) override {
+    client = replacement_;
+    windowInfo.SetAsPopup(nullptr, L"popup");
+    return false;
+  }
+
+ private:
+  CefRefPtr<CefClient> replacement_;
+  IMPLEMENT_REFCOUNTING(ReplacingHandler);
+};
+
+TEST_F(ClientBridgeTest, PopupWithAnotherClientHandsItBackWithAReference) {
+  CefRefPtr<ReplacingHandler> replacing = new ReplacingHandler(handler.get());
+  cef_client_t* client = CefClientToC(replacing.get());
+  cef_life_span_handler_t* life = client->get_life_span_handler(client);
+  FakeCBrowser browser(1);
+  client->base.add_ref(&client->base);
+  cef_client_t* offered = client;
+  cef_window_info_t info = {};
+  cef_browser_settings_t settings = {};
+  int noJs = 0;
+  EXPECT_EQ(life->on_before_popup(life, browser.Give(), nullptr, nullptr, nullptr, WOD_NEW_POPUP,
+                                  0, nullptr, &info, &offered, &settings, &noJs),
+            0);
+  ASSERT_NE(offered, client);
+  ASSERT_NE(offered, nullptr);
+  // The window name set by the handler now belongs to libcef's structure.
+  EXPECT_EQ(std::wstring(info.window_name.str, info.window_name.length), L"popup");
+  CefStringClear(&info.window_name);
+  // The new table holds the replacement until libcef lets it go.
+  // (ReplacingHandler has no display handler; the replacement has one.)
+  cef_display_handler_t* display = offered->get_display_handler(offered);
+  ASSERT_NE(display, nullptr);
+  display->base.release(&display->base);
+  offered->base.release(&offered->base);
+  life->base.release(&life->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(replacing->HasOneRef());
+  replacing = nullptr;  // it held the replacement too
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
 TEST_F(ClientBridgeTest, KeyEventWithoutNativeEventAndMenuClear) {
   cef_client_t* client = CefClientToC(handler.get());
   cef_keyboard_handler_t* keys = client->get_keyboard_handler(client);
