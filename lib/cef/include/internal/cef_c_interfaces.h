@@ -297,4 +297,24 @@ typedef struct _cef_client_t {
 
 }  // extern "C"
 
+#if defined(_WIN32) && !defined(_WIN64)
+// Tables we fill are read by libcef up to |base.size|: their sizes pin the
+// number of slots of the 3.2623 headers (16-byte base, 4-byte entries).
+static_assert(sizeof(cef_base_t) == 16, "cef_base_t layout");
+static_assert(sizeof(cef_app_t) == 16 + 5 * 4, "cef_app_t slots");
+static_assert(sizeof(cef_browser_process_handler_t) == 16 + 4 * 4, "browser process handler slots");
+static_assert(sizeof(cef_client_t) == 16 + 15 * 4, "cef_client_t slots");
+static_assert(sizeof(cef_display_handler_t) == 16 + 7 * 4, "display handler slots");
+static_assert(sizeof(cef_life_span_handler_t) == 16 + 5 * 4, "life span handler slots");
+static_assert(sizeof(cef_load_handler_t) == 16 + 4 * 4, "load handler slots");
+static_assert(sizeof(cef_request_handler_t) == 16 + 15 * 4, "request handler slots");
+static_assert(sizeof(cef_keyboard_handler_t) == 16 + 2 * 4, "keyboard handler slots");
+static_assert(sizeof(cef_context_menu_handler_t) == 16 + 4 * 4, "context menu handler slots");
+// Entries we call in libcef's tables sit at these slots.
+static_assert(offsetof(cef_browser_host_t, get_window_handle) == 16 + 4 * 4, "browser host slot");
+static_assert(offsetof(cef_browser_t, get_main_frame) == 16 + 13 * 4, "browser slot");
+static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
+static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");
+#endif
+
 #endif  // CEF_INCLUDE_INTERNAL_CEF_C_INTERFACES_H_
