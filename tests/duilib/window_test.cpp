@@ -5,6 +5,24 @@
 
 using namespace duitest;
 
+namespace {
+
+// A map with one named entry whose base is WindowImplBase's map: other
+// clicks fall through to the toolkit's OnClick.
+class NamedMapWnd : public TestWnd {
+ public:
+  NamedMapWnd() : TestWnd(_T("standard.xml")) {}
+  void OnOk(TNotifyUI& msg) { oks.push_back(msg.pSender->GetName().GetData()); }
+  std::vector<std::wstring> oks;
+  DUI_DECLARE_MESSAGE_MAP()
+};
+
+DUI_BEGIN_MESSAGE_MAP(NamedMapWnd, WindowImplBase)
+DUI_ON_CLICK_CTRNAME(_T("okbtn"), NamedMapWnd::OnOk)
+DUI_END_MESSAGE_MAP()
+
+}  // namespace
+
 TEST(Window, ShowModalReturnsWhenTheWindowCloses) {
   TestWnd wnd(_T("standard.xml"));
   ASSERT_NE(wnd.Create(NULL, _T("modal"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0), nullptr);
@@ -128,4 +146,30 @@ TEST(Window, ClickThatDestroysTheWindowIsSafe) {
   Pump(100);
   EXPECT_FALSE(::IsWindow(wnd.GetHWND()));
   EXPECT_EQ(wnd.clicks.size(), 1u);
+}
+
+TEST(Window, DeletingTheObjectFirstLeavesASafeWindow) {
+  auto* wnd = new TestWnd(_T("standard.xml"));
+  HWND hwnd = wnd->Create(NULL, _T("orphan"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0);
+  ASSERT_NE(hwnd, nullptr);
+  delete wnd;  // as start-up does when the modal loop ends on a quit message
+  ::InvalidateRect(hwnd, nullptr, TRUE);
+  PostClick(hwnd, {360, 16});
+  Pump(100);
+  EXPECT_TRUE(::IsWindow(hwnd));
+  EXPECT_TRUE(::DestroyWindow(hwnd));
+}
+
+TEST(Window, NotificationMapMatchesNamesAndFallsBackToItsBase) {
+  NamedMapWnd wnd;
+  ASSERT_NE(wnd.Create(NULL, _T("map"), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0), nullptr);
+  PostClick(wnd, Centre(wnd.Find(_T("okbtn"))->GetPos()));
+  Pump(100);
+  EXPECT_EQ(wnd.oks, std::vector<std::wstring>{L"okbtn"});
+  EXPECT_TRUE(wnd.clicks.empty());  // handled by the named entry only
+
+  PostClick(wnd, Centre(wnd.Find(_T("closebtn"))->GetPos()));
+  Pump(100);
+  EXPECT_EQ(wnd.clicks, std::vector<std::wstring>{L"closebtn"});  // the base map's OnClick
+  EXPECT_FALSE(::IsWindow(wnd.GetHWND()));
 }

@@ -53,7 +53,8 @@ class CWindowWnd {
   virtual UINT GetClassStyle() const;
   virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
   virtual void OnFinalMessage(HWND hWnd);
-  virtual ~CWindowWnd() = default;
+  // A window that outlives its object is unhooked: it no longer calls into it.
+  virtual ~CWindowWnd();
 
  protected:
   static LRESULT CALLBACK __WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -153,6 +153,14 @@ void CWindowWnd::Close(UINT nRet) {
   PostMessage(WM_CLOSE, static_cast<WPARAM>(nRet), 0);
 }
 
+CWindowWnd::~CWindowWnd() {
+  if (m_hWnd && ::IsWindow(m_hWnd) &&
+      ::GetWindowLongPtrW(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+    ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+  }
+  m_hWnd = NULL;
+}
+
 LPCTSTR CWindowWnd::GetSuperClassName() const { return NULL; }
 
 UINT CWindowWnd::GetClassStyle() const { return 0; }
