@@ -33,6 +33,13 @@ TEST_F(AssetdLimitTest, HeadersPast64KiBGet431AndAClose) {
   EXPECT_TRUE(ServesNormally(Port()));
 }
 
+TEST_F(AssetdLimitTest, AWholeRequestPast64KiBGets431Too) {
+  StartAssetd();
+  std::string answer = FetchRaw(Port(), Request("/ok.txt", "X-Filler: " + std::string(70 * 1024, 'f') + "\r\n"));
+  EXPECT_EQ(answer.rfind("HTTP/1.0 431 Request Header Fields Too Large\r\n", 0), 0u) << answer.substr(0, 80);
+  EXPECT_TRUE(ServesNormally(Port()));
+}
+
 TEST_F(AssetdLimitTest, HeadersJustUnder64KiBAreServed) {
   StartAssetd();
   std::string filler(60 * 1024, 'f');

@@ -62,12 +62,14 @@ void Connection::ReadRequest() {
     return;
   }
   std::string request;
-  if (TakeRequest(&request)) {
-    Process(std::move(request));
+  bool complete = TakeRequest(&request);
+  // The limit holds whether or not the empty line came with the excess.
+  if ((complete ? request.size() : m_received.size()) > m_context.limits.maxRequestBytes) {
+    SendAndClose("431 Request Header Fields Too Large", RequestLineOf(complete ? request : m_received));
     return;
   }
-  if (m_received.size() > m_context.limits.maxRequestBytes) {
-    SendAndClose("431 Request Header Fields Too Large", RequestLineOf(m_received));
+  if (complete) {
+    Process(std::move(request));
     return;
   }
   m_state = State::kReading;
