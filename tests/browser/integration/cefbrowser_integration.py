@@ -109,6 +109,7 @@ poll();
             # Asks for two popups, then loads from a refused port.
             return 200, """<html><head><title>Logged in page</title></head><body>
 <a id="blank" href="/popup-from-link" target="_blank">new window</a>
+<iframe src="/frame/g/velmoLogin?frame=1"></iframe>
 <script>
 window.onload = function() {
   window.open('/popup-from-script', 'named', 'width=300,height=200');
@@ -211,6 +212,8 @@ def test_browser_session(exe, results_dir, env, work):
 
     check("marker navigation sends WM_LOGIN_URL with the whole URL",
           ("LOGIN_URL " + site.marker_url) in events, str([e for e in events if "LOGIN" in e]))
+    check("marker in a sub-frame navigation sends WM_LOGIN_URL too",
+          ("LOGIN_URL " + site.base + "/frame/g/velmoLogin?frame=1") in events)
     check("marker page still loads", ("LOAD_END 200 " + site.marker_url) in events and
           "PAGE_TITLE Logged in page" in events)
 
