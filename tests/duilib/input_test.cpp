@@ -119,6 +119,8 @@ TEST_F(Input, MinMaxRestoreButtons) {
   PostClick(wnd, CentreOf(_T("restorebtn")));
   ASSERT_TRUE(PumpUntil([&] { return !::IsZoomed(wnd); }));
   EXPECT_TRUE(wnd.Find(_T("maxbtn"))->IsVisible());
+  // Hidden while hot, the maximise button comes back plain.
+  EXPECT_EQ(static_cast<CButtonUI*>(wnd.Find(_T("maxbtn")))->GetButtonState() & UISTATE_HOT, 0u);
   EXPECT_FALSE(wnd.Find(_T("restorebtn"))->IsVisible());
   Pump(50);
   wnd.GetPaintManager().UpdateLayout();

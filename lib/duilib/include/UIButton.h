@@ -19,6 +19,9 @@ class CButtonUI : public CLabelUI {
 
   bool Activate() override;
   void DoEvent(TEventUI& event) override;
+  // A hidden button drops its hot and pushed states: shown again, it is plain.
+  void SetVisible(bool bVisible = true) override;
+  void SetInternVisible(bool bVisible = true) override;
   void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
   void PaintBkColor(HDC hDC) override;
   void PaintText(HDC hDC) override;

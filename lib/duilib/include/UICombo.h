@@ -27,6 +27,8 @@ class CComboUI : public CContainerUI {
   bool AddAt(CControlUI* pControl, int iIndex) override;
   bool Activate() override;
   void DoEvent(TEventUI& event) override;
+  void SetVisible(bool bVisible = true) override;
+  void SetInternVisible(bool bVisible = true) override;
   void SetPos(RECT rc, bool bNeedInvalidate = true) override;
   CControlUI* FindControlAt(POINT pt) override;
   void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;

@@ -53,6 +53,16 @@ void CButtonUI::DoEvent(TEventUI& event) {
   }
 }
 
+void CButtonUI::SetVisible(bool bVisible) {
+  if (!bVisible) m_uButtonState &= UISTATE_SELECTED;
+  CLabelUI::SetVisible(bVisible);
+}
+
+void CButtonUI::SetInternVisible(bool bVisible) {
+  if (!bVisible) m_uButtonState &= UISTATE_SELECTED;
+  CLabelUI::SetInternVisible(bVisible);
+}
+
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
   const CDuiString name(pstrName);
   if (name == _T("glyph")) m_sGlyph = pstrValue;

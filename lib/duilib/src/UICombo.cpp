@@ -34,7 +34,6 @@ CDuiString CComboUI::GetText() const {
 bool CComboUI::AddAt(CControlUI* pControl, int iIndex) {
   if (!CContainerUI::AddAt(pControl, iIndex)) return false;
   if (m_iCurSel < 0) m_iCurSel = 0;
-  else if (iIndex <= m_iCurSel && GetCount() > 1) ++m_iCurSel;
   return true;
 }
 
@@ -61,6 +60,16 @@ void CComboUI::DoEvent(TEventUI& event) {
       break;
     default: break;
   }
+}
+
+void CComboUI::SetVisible(bool bVisible) {
+  if (!bVisible) m_uButtonState = 0;  // no hover or press survives hiding
+  CContainerUI::SetVisible(bVisible);
+}
+
+void CComboUI::SetInternVisible(bool bVisible) {
+  if (!bVisible) m_uButtonState = 0;
+  CContainerUI::SetInternVisible(bVisible);
 }
 
 void CComboUI::SetPos(RECT rc, bool bNeedInvalidate) {

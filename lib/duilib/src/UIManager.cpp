@@ -78,6 +78,8 @@ bool CPaintManagerUI::TranslateMessage(const LPMSG pMsg) {
   const bool keyboard = pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST;
   std::vector<CPaintManagerUI*> managers = g_managers;
   for (CPaintManagerUI* manager : managers) {
+    // A filter may have closed a window (and its manager) on the way.
+    if (std::find(g_managers.begin(), g_managers.end(), manager) == g_managers.end()) continue;
     HWND window = manager->GetPaintWindow();
     if (!window) continue;
     // Keys typed in a child window (a browser, say) belong to the window too.
