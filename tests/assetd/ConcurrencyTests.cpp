@@ -1,4 +1,6 @@
 // 64 clients at once ask for the same missing 8 MiB asset from a slow CDN.
+#include <atomic>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -35,6 +37,34 @@ TEST_F(AssetdTest, SixtyFourClientsGetTheWholeAssetAndTheCacheOneWholeFile) {
   EXPECT_TRUE(ReadFile(m_cache.File(Md5Hex(path))) == asset);
   EXPECT_GE(m_cdn.RequestCount(), 1u);
   EXPECT_TRUE(m_assetd->Running());
+}
+
+TEST_F(AssetdTest, ADownloadUnderWayDoesNotHoldUpCachedAnswers) {
+  InCache("/ok.txt", "ok");
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::string held = HttpResponse("200 OK", "late");
+  m_cdn.Serve("/pnox_cdn//held.res", [released, held](const std::string&) {
+    released.wait_for(std::chrono::seconds(20));
+    return ScriptedResponse{held};
+  });
+  StartAssetd({"--workers", "1"});
+
+  CurlAnswer slow;
+  std::atomic<bool> slowDone{false};
+  std::thread downloader([&] {
+    slow = CurlGet(m_assetd->Url("/held.res"));
+    slowDone = true;
+  });
+  for (int i = 0; i < 500 && m_cdn.RequestCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(m_cdn.RequestCount(), 1u);
+
+  // The only worker is stuck in the download; cached answers still flow.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(CurlGet(m_assetd->Url("/ok.txt")).body, "ok");
+  EXPECT_FALSE(slowDone) << "the cached answers waited for the download";
+  release.set_value();
+  downloader.join();
+  EXPECT_EQ(slow.body, "late");
 }
 
 }  // namespace

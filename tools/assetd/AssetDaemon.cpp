@@ -5,7 +5,7 @@
 
 AssetDaemon::AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, bool verbose)
     : m_workers(static_cast<size_t>(workers)),
-      m_context{m_io, m_workers, responder, limits, verbose, nullptr},
+      m_context{m_io, m_workers, responder, limits, verbose, nullptr, nullptr},
       m_acceptor(m_io),
       m_signals(m_io, SIGINT, SIGTERM),
       m_retryTimer(m_io),
@@ -70,6 +70,10 @@ bool AssetDaemon::Run(std::chrono::milliseconds stopGrace) {
 
 void AssetDaemon::Stop() {
   asio::post(m_io, [this] { BeginStop(); });
+}
+
+void AssetDaemon::AnswerAtOnceWhen(std::function<bool(const std::string& request)> probe) {
+  m_context.answersAtOnce = std::move(probe);
 }
 
 void AssetDaemon::Accept() {

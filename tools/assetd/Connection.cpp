@@ -112,16 +112,24 @@ bool Connection::TakeRequest(std::string* request) {
 void Connection::Process(std::string request) {
   m_state = State::kProcessing;
   CancelDeadline();  // a download takes as long as the CDN needs
+  // A small cache hit costs less than the trip to a worker and back.
+  bool atOnce = m_context.answersAtOnce && m_context.answersAtOnce(request);
   auto self = shared_from_this();
-  asio::post(m_context.workers, [self, request = std::move(request)]() mutable {
+  auto answer = [self, request = std::move(request)]() mutable {
     std::string requestLine = self->m_context.verbose ? RequestLineOf(request) : std::string();
     auto response = std::make_shared<COutBuf>();
     int32_t keepAlive = 0;  // fresh for every request
     bool answered = self->m_context.responder.ProcessRequest(std::move(request), response.get(), &keepAlive);
-    asio::post(self->m_context.io, [self, response, keepAlive, answered, requestLine] {
+    return [self, response, keepAlive, answered, requestLine] {
       self->OnProcessed(response, keepAlive, answered, requestLine);
-    });
-  });
+    };
+  };
+  if (atOnce) {
+    answer()();
+    return;
+  }
+  asio::io_context& io = m_context.io;
+  asio::post(m_context.workers, [&io, answer = std::move(answer)]() mutable { asio::post(io, answer()); });
 }
 
 void Connection::OnProcessed(std::shared_ptr<COutBuf> response, int32_t keepAlive, bool answered,

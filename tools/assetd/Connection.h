@@ -31,6 +31,9 @@ struct ServingContext {
   TransportLimits limits;
   bool verbose = false;
   std::function<void(Connection*)> onClosed;  // called once, on the I/O thread
+  // Requests the I/O thread may answer itself because they cannot block
+  // (a small cached asset); the others go to the workers. May be empty.
+  std::function<bool(const std::string& request)> answersAtOnce;
 };
 
 class Connection : public std::enable_shared_from_this<Connection> {

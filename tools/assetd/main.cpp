@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "AssetDaemon.h"
+#include "CacheHitProbe.h"
 #include "HTTPServer.h"
 #include "Options.h"
 
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
   limits.maxConnections = options.maxConnections;
   limits.idleTimeout = std::chrono::milliseconds(options.idleTimeoutMs);
   AssetDaemon daemon(responder, limits, options.workers, options.verbose);
+  // Small cached assets are read in microseconds: the I/O thread answers
+  // them itself. Misses (downloads) and large files go to the workers.
+  daemon.AnswerAtOnceWhen(CacheHitProbe(responder, 256 * 1024));
   if (!daemon.Listen(options.address, options.port, &error)) {
     std::fprintf(stderr, "velmora-assetd: %s\n", error.c_str());
     return 1;
