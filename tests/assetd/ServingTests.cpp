@@ -134,10 +134,11 @@ TEST(AssetdCommandLine, RefusesAnAddressBeyondLoopback) {
 
 TEST(AssetdCommandLine, ParsesOptionsAndRefusesBadOnes) {
   const char* good[] = {"assetd", "--cache", "c", "--cdn", "http://h/pnox_cdn/", "--address", "::1", "--port", "81",
-                        "--max-connections", "5", "--idle-timeout-ms", "250", "--workers", "3", "--verbose"};
+                        "--max-connections", "5", "--idle-timeout-ms", "250", "--workers", "3", "--io-threads", "2",
+                        "--verbose"};
   AssetdOptions options;
   std::string error;
-  ASSERT_TRUE(ParseAssetdOptions(16, const_cast<char**>(good), &options, &error)) << error;
+  ASSERT_TRUE(ParseAssetdOptions(18, const_cast<char**>(good), &options, &error)) << error;
   EXPECT_EQ(options.cacheFolder, "c");
   EXPECT_EQ(options.cdnBaseUrl, "http://h/pnox_cdn/");
   EXPECT_EQ(options.address, "::1");
@@ -145,10 +146,11 @@ TEST(AssetdCommandLine, ParsesOptionsAndRefusesBadOnes) {
   EXPECT_EQ(options.maxConnections, 5);
   EXPECT_EQ(options.idleTimeoutMs, 250);
   EXPECT_EQ(options.workers, 3);
+  EXPECT_EQ(options.ioThreads, 2);
   EXPECT_TRUE(options.verbose);
 
   for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
-           {"assetd", "--port", "65536"}, {"assetd", "--port", "12x"}, {"assetd", "--workers", "0"},
+           {"assetd", "--port", "65536"}, {"assetd", "--port", "12x"}, {"assetd", "--workers", "0"}, {"assetd", "--io-threads", "0"},
            {"assetd", "--cdn", "ftp://h/"}, {"assetd", "--port"}, {"assetd", "--bogus", "1"}}) {
     AssetdOptions ignored;
     EXPECT_FALSE(ParseAssetdOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()), &ignored, &error));

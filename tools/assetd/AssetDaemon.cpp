@@ -3,14 +3,21 @@
 #include <csignal>
 #include <vector>
 
-AssetDaemon::AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, bool verbose)
+AssetDaemon::AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, int ioThreads,
+                         bool verbose)
     : m_workers(static_cast<size_t>(workers)),
-      m_context{m_io, m_workers, responder, limits, verbose, nullptr, nullptr},
+      m_maxConnections(limits.maxConnections),
       m_acceptor(m_io),
       m_signals(m_io, SIGINT, SIGTERM),
       m_retryTimer(m_io),
       m_graceTimer(m_io) {
-  m_context.onClosed = [this](Connection* connection) { OnConnectionClosed(connection); };
+  for (int i = 0; i < ioThreads; ++i) {
+    m_lanes.push_back(std::make_unique<Lane>(m_workers, responder, limits, verbose));
+    // A closed connection leaves the list on the main thread.
+    m_lanes.back()->context.onClosed = [this](Connection* connection) {
+      asio::post(m_io, [this, connection] { OnConnectionClosed(connection); });
+    };
+  }
 #ifdef SIGBREAK
   // Ctrl+Break, the console event that can be sent to another process group.
   asio::error_code ignored;
@@ -20,6 +27,10 @@ AssetDaemon::AssetDaemon(CGenericServer& responder, const TransportLimits& limit
 
 AssetDaemon::~AssetDaemon() {
   m_connections.clear();
+  for (auto& lane : m_lanes) {
+    lane->io.stop();
+    if (lane->thread.joinable()) lane->thread.join();
+  }
   m_workers.join();
 }
 
@@ -59,28 +70,40 @@ int AssetDaemon::Port() const {
 
 bool AssetDaemon::Run(std::chrono::milliseconds stopGrace) {
   m_stopGrace = stopGrace;
+  using WorkGuard = asio::executor_work_guard<asio::io_context::executor_type>;
+  std::vector<WorkGuard> keepRunning;
+  for (auto& lane : m_lanes) {
+    keepRunning.push_back(asio::make_work_guard(lane->io));
+    Lane* running = lane.get();
+    lane->thread = std::thread([running] { running->io.run(); });
+  }
   m_signals.async_wait([this](const asio::error_code& error, int) {
     if (!error) BeginStop();
   });
   Accept();
   m_io.run();
-  if (m_clean) m_workers.join();
-  return m_clean;
+  if (!m_clean) return false;
+  // Every connection has closed: the lanes have nothing left to run.
+  keepRunning.clear();
+  for (auto& lane : m_lanes) lane->thread.join();
+  m_workers.join();
+  return true;
+}
+
+void AssetDaemon::AnswerAtOnceWhen(std::function<bool(const std::string& request)> probe) {
+  for (auto& lane : m_lanes) lane->context.answersAtOnce = probe;
 }
 
 void AssetDaemon::Stop() {
   asio::post(m_io, [this] { BeginStop(); });
 }
 
-void AssetDaemon::AnswerAtOnceWhen(std::function<bool(const std::string& request)> probe) {
-  m_context.answersAtOnce = std::move(probe);
-}
-
 void AssetDaemon::Accept() {
   if (m_stopping || m_accepting || !m_acceptor.is_open()) return;
-  if (m_connections.size() >= static_cast<size_t>(m_context.limits.maxConnections)) return;
+  if (m_connections.size() >= static_cast<size_t>(m_maxConnections)) return;
   m_accepting = true;
-  m_acceptor.async_accept([this](const asio::error_code& error, asio::ip::tcp::socket socket) {
+  Lane& lane = *m_lanes[m_nextLane++ % m_lanes.size()];
+  m_acceptor.async_accept(lane.io, [this, &lane](const asio::error_code& error, asio::ip::tcp::socket socket) {
     m_accepting = false;
     if (m_stopping) return;
     if (error) {
@@ -93,9 +116,9 @@ void AssetDaemon::Accept() {
     }
     asio::error_code ignored;
     socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    auto connection = std::make_shared<Connection>(std::move(socket), m_context);
+    auto connection = std::make_shared<Connection>(std::move(socket), lane.context);
     m_connections[connection.get()] = connection;
-    connection->Start();
+    asio::post(lane.io, [connection] { connection->Start(); });
     Accept();
   });
 }
@@ -118,7 +141,9 @@ void AssetDaemon::BeginStop() {
   m_retryTimer.cancel();
   std::vector<std::shared_ptr<Connection>> connections;
   for (auto& entry : m_connections) connections.push_back(entry.second);
-  for (auto& connection : connections) connection->Stop();
+  for (auto& connection : connections) {
+    asio::post(connection->Executor(), [connection] { connection->Stop(); });
+  }
   m_graceTimer.expires_after(m_stopGrace);
   m_graceTimer.async_wait([this](const asio::error_code& error) {
     if (error || m_finished) return;

@@ -1,19 +1,24 @@
 #pragma once
-// velmora-assetd's server: serves a CGenericServer over TCP. One I/O thread
-// runs every socket, timer and signal; a bounded pool of workers runs the
-// responder, since a request that misses the cache blocks for a whole CDN
-// download. Connections beyond the cap wait in the listen backlog.
+// velmora-assetd's server: serves a CGenericServer over TCP. The main thread
+// accepts, keeps the list of connections and handles signals; each
+// connection lives on one of a few I/O threads ("lanes"), which run its
+// sockets and timers. A bounded pool of workers runs the responder for
+// requests that may block for a whole CDN download. Connections beyond the
+// cap wait in the listen backlog.
 
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "AsioConfig.h"
 #include "Connection.h"
 
 class AssetDaemon {
  public:
-  AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, bool verbose);
+  AssetDaemon(CGenericServer& responder, const TransportLimits& limits, int workers, int ioThreads,
+              bool verbose);
   ~AssetDaemon();
 
   // Listens on a loopback address; false with a message otherwise.
@@ -31,6 +36,15 @@ class AssetDaemon {
   void AnswerAtOnceWhen(std::function<bool(const std::string& request)> probe);
 
  private:
+  // One I/O thread and the connections it serves.
+  struct Lane {
+    Lane(asio::thread_pool& workers, CGenericServer& responder, const TransportLimits& limits, bool verbose)
+        : context{io, workers, responder, limits, verbose, nullptr, nullptr} {}
+    asio::io_context io;
+    ServingContext context;
+    std::thread thread;
+  };
+
   void Accept();
   void OnConnectionClosed(Connection* connection);
   void BeginStop();
@@ -38,7 +52,9 @@ class AssetDaemon {
 
   asio::io_context m_io;  // first: destroyed after everything bound to it
   asio::thread_pool m_workers;
-  ServingContext m_context;
+  std::vector<std::unique_ptr<Lane>> m_lanes;
+  size_t m_nextLane = 0;
+  int m_maxConnections;
   asio::ip::tcp::acceptor m_acceptor;
   asio::signal_set m_signals;
   asio::steady_timer m_retryTimer;

@@ -40,6 +40,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
  public:
   Connection(asio::ip::tcp::socket socket, ServingContext& context);
   void Start();
+  // The lane this connection's handlers run on.
+  asio::any_io_executor Executor() { return m_socket.get_executor(); }
   // The daemon is stopping: a connection waiting for a request closes now,
   // one with a request under way closes after its answer.
   void Stop();

@@ -27,6 +27,7 @@ const char* AssetdUsage() {
          "  --max-connections N    connections served at once (default: 256)\n"
          "  --idle-timeout-ms N    close a connection silent this long (default: 30000)\n"
          "  --workers N            requests handled at once (default: 32)\n"
+         "  --io-threads N         threads running the sockets (default: one per core, at most 4)\n"
          "  --verbose              one line per request on stdout\n";
 }
 
@@ -63,6 +64,8 @@ bool ParseAssetdOptions(int argc, char** argv, AssetdOptions* options, std::stri
       ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->idleTimeoutMs);
     } else if (name == "--workers") {
       ok = ParseInt(value, 1, 1024, &options->workers);
+    } else if (name == "--io-threads") {
+      ok = ParseInt(value, 1, 64, &options->ioThreads);
     } else {
       *error = "unknown option " + name;
       return false;

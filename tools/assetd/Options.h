@@ -13,6 +13,7 @@ struct AssetdOptions {
   int maxConnections = 256;
   int idleTimeoutMs = 30000;
   int workers = 32;        // threads that run requests (downloads block)
+  int ioThreads = 0;       // threads that run the sockets; 0: one per core, at most 4
 };
 
 // Fills `options` from argv. On a bad command line returns false with a

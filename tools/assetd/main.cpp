@@ -1,10 +1,12 @@
 // velmora-assetd: the asset responder as a small HTTP server on a loopback
 // address, so that it can be used, measured and attacked like any other.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "AssetDaemon.h"
 #include "CacheHitProbe.h"
@@ -13,6 +15,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
 #endif
 
 namespace {
@@ -54,6 +59,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "velmora-assetd: %s\n%s", error.c_str(), AssetdUsage());
     return 2;
   }
+#ifdef __GLIBC__
+  // Every answer is built in fresh buffers: keep freed memory for the next
+  // one instead of handing it back to the system and faulting it in again.
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
 #ifndef _WIN32
   std::signal(SIGPIPE, SIG_IGN);  // a client gone mid-answer is an error code, not a death
 #endif
@@ -67,7 +77,9 @@ int main(int argc, char** argv) {
   TransportLimits limits;
   limits.maxConnections = options.maxConnections;
   limits.idleTimeout = std::chrono::milliseconds(options.idleTimeoutMs);
-  AssetDaemon daemon(responder, limits, options.workers, options.verbose);
+  int ioThreads = options.ioThreads;
+  if (ioThreads == 0) ioThreads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+  AssetDaemon daemon(responder, limits, options.workers, ioThreads, options.verbose);
   // Small cached assets are read in microseconds: the I/O thread answers
   // them itself. Misses (downloads) and large files go to the workers.
   daemon.AnswerAtOnceWhen(CacheHitProbe(responder, 256 * 1024));
