@@ -21,7 +21,12 @@ if [ "$desktop" = 1 ]; then
     echo "$line"
     echo "> \"$(winepath -w "$rcdir")\\rc.txt\" echo %errorlevel%"
   } > "$rcdir/run.bat"
-  wine explorer "/desktop=velmora$$,1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
+  # Now and then a new desktop starts nothing (no exit code written): try once more.
+  for attempt in 1 2; do
+    wine explorer "/desktop=velmora$$-$attempt,1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
+    [ -f "$rcdir/rc.txt" ] && break
+    echo "wine-run.sh: the virtual desktop ran nothing (attempt $attempt)" >&2
+  done
   rc="$(tr -d '\r\n ' < "$rcdir/rc.txt" 2>/dev/null)"
   rm -rf "$rcdir"
   case "$rc" in
