@@ -40,7 +40,7 @@ run_wrk() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.4f", a / b}'; }
 
 machine_line
-echo "wrk -t2 -c64 -d${seconds}s, Connection: keep-alive, 16 KiB file; assetd with ${ASSETD_WORKERS:-4} workers, nginx worker_processes auto"
+echo "wrk -t2 -c64 -d${seconds}s, Connection: keep-alive, 16 KiB file; assetd: one I/O thread per core, ${ASSETD_WORKERS:-4} workers; nginx: worker_processes auto, sendfile"
 printf "%-6s %14s %12s %14s %12s %9s %9s\n" round "assetd req/s" "assetd p99" "nginx req/s" "nginx p99" "req/s" "p99"
 all_assetd=() all_nginx=()
 for round in $(seq "$rounds"); do
