@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "GenericServer.h"
@@ -9,7 +10,8 @@ namespace {
 
 const char kEmptyLine[] = "\r\n\r\n";
 
-// The request line, printable and bounded, for the --verbose summary.
+// The first line of a text, printable and bounded, for the --verbose
+// summary: the bytes come from clients and from the CDN.
 std::string RequestLineOf(const std::string& request) {
   constexpr size_t kShown = 200;
   std::string line;
@@ -37,7 +39,7 @@ std::string StatusOf(const COutBuf& response) {
   size_t start = head.find(' ');
   size_t end = head.find("\r\n");
   if (start == std::string::npos || end == std::string::npos || end < start) return "?";
-  return head.substr(start + 1, end - start - 1);
+  return RequestLineOf(head.substr(start + 1, end - start - 1));
 }
 
 }  // namespace
