@@ -18,8 +18,9 @@ namespace {
 
 CHTTPServer& Responder() {
   static std::string cache = [] {
-    char folder[] = "/tmp/velmora-fuzz-cache-XXXXXX";
+    static char folder[] = "/tmp/velmora-fuzz-cache-XXXXXX";
     FUZZ_CHECK(mkdtemp(folder) != nullptr);
+    std::atexit([] { rmdir(folder); });  // nothing is ever cached in it
     return std::string(folder) + "/";
   }();
   static CHTTPServer server("http://127.0.0.1:" + std::to_string(RefusingPort()) + "/pnox_cdn/", cache);

@@ -31,6 +31,5 @@ for target in is_request_complete process_request outbuf_ops mime_lookup; do
     echo "$target: FINDING after ${runs:-?} executions, see $log and $out/findings/$target"
   fi
 done
-rm -rf /tmp/velmora-fuzz-cache-*
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
