@@ -61,6 +61,10 @@ int main(int argc, char** argv) {
   char folder[] = "/tmp/velmora-bench-dl-XXXXXX";
   if (mkdtemp(folder) == nullptr) return 1;
   std::string prefix = std::string(folder) + "/";
+  struct RemoveFolder {
+    const char* path;
+    ~RemoveFolder() { rmdir(path); }
+  } removeFolder{folder};  // also when a download fails
   CHTTPServer server(cdnBase, prefix);
   std::string curlFile = prefix + "curl-output";
 
@@ -104,6 +108,5 @@ int main(int argc, char** argv) {
     std::printf("cost of the last to the first download: %.1fx\n", ours.back() / ours.front());
   }
   std::printf("target: within 1.5x of curl (as a process): %s\n", allWithin ? "met" : "NOT met");
-  rmdir(folder);
   return 0;
 }
