@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A small operator site for trying the client on one machine.
 
-Serves, on 127.0.0.1:
+Serves, on 127.0.0.1, for the client's fixed host names:
   * over HTTP: the portal page /wd/wd-vlmr/index.htm, the game page behind the
     login marker /g/velmoLogin, and the game's assets under /pnox_cdn/;
   * over HTTPS (a certificate it makes itself): the test login page /swtest.html.
@@ -9,8 +9,10 @@ Serves, on 127.0.0.1:
 Every request is appended to the request log, one line each:
   <scheme> <method> <path-with-query>
 
-The client's host names are mapped here with Chromium's --host-resolver-rules;
-`--print-rules` prints the rules for the ports in use.
+The client's host names lead here because the site is also the browser's
+proxy (--proxy-server=127.0.0.1:HTTP_PORT): plain requests arrive with their
+absolute address, and HTTPS arrives as a CONNECT tunnel to the HTTPS port.
+This CEF build ignores --host-resolver-rules, so the proxy does the mapping.
 
   site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json
 """
@@ -21,6 +23,8 @@ import json
 import math
 import os
 import pathlib
+import select
+import socket
 import ssl
 import struct
 import subprocess
@@ -107,7 +111,34 @@ class Site(http.server.BaseHTTPRequestHandler):
     def page(self, name):
         return (PAGES / name).read_bytes()
 
+    def do_CONNECT(self):
+        """Tunnels HTTPS for the client's hosts to our own HTTPS port."""
+        host = self.path.rsplit(":", 1)[0]
+        if host not in (LOGIN_HOST, PORTAL_HOST, GAME_HOST, CDN_HOST):
+            self.send_error(403)
+            return
+        upstream = socket.create_connection(("127.0.0.1", self.server.https_port))
+        self.send_response(200, "Connection established")
+        self.end_headers()
+        self.close_connection = True
+        sockets = [self.connection, upstream]
+        try:
+            while True:
+                ready, _, _ = select.select(sockets, [], [], 30)
+                if not ready:
+                    break
+                for sock in ready:
+                    data = sock.recv(65536)
+                    if not data:
+                        return
+                    (upstream if sock is self.connection else self.connection).sendall(data)
+        finally:
+            upstream.close()
+
     def do_GET(self):
+        # Through the proxy, the request line carries the absolute address.
+        if self.path.startswith("http://"):
+            self.path = "/" + self.path.split("/", 3)[3] if self.path.count("/") >= 3 else "/"
         self.record()
         path = self.path.split("#", 1)[0]
         bare = path.split("?", 1)[0]
@@ -139,15 +170,6 @@ def make_certificate(folder):
     return cert, key
 
 
-def resolver_rules(http_port, https_port):
-    return ", ".join([
-        f"MAP {PORTAL_HOST} 127.0.0.1:{http_port}",
-        f"MAP {GAME_HOST} 127.0.0.1:{http_port}",
-        f"MAP {CDN_HOST} 127.0.0.1:{http_port}",
-        f"MAP {LOGIN_HOST} 127.0.0.1:{https_port}",
-    ])
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--http-port", type=int, default=0)
@@ -158,7 +180,7 @@ def main():
     args = parser.parse_args()
 
     Site.log_path = args.log
-    pathlib.Path(args.log).touch()
+    open(args.log, "w").close()
     plain = http.server.ThreadingHTTPServer(("127.0.0.1", args.http_port), Site)
     secure = http.server.ThreadingHTTPServer(("127.0.0.1", args.https_port), Site)
     cert_dir = pathlib.Path(args.cert_dir)
@@ -169,7 +191,8 @@ def main():
     secure.socket = context.wrap_socket(secure.socket, server_side=True)
 
     http_port, https_port = plain.server_address[1], secure.server_address[1]
-    info = {"http_port": http_port, "https_port": https_port, "rules": resolver_rules(http_port, https_port)}
+    plain.https_port = https_port
+    info = {"http_port": http_port, "https_port": https_port, "proxy": f"127.0.0.1:{http_port}"}
     if args.ready:
         tmp = args.ready + ".tmp"
         with open(tmp, "w") as out:

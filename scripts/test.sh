@@ -22,6 +22,8 @@ echo "== Windows tests (Wine)"
 source "$repo/scripts/wine-env.sh"
 velmora_wine_start
 wineserver -p >/dev/null 2>&1   # keep one server for the whole run
+# Addresses the client hands to the system browser are only logged.
+velmora_record_opened_urls "$results/opened-urls.log"
 ctest --test-dir "$repo/build/win" --output-on-failure --test-output-size-passed 1000000 \
       --test-output-size-failed 1000000 --output-junit "$results/win.xml" ${VELMORA_CTEST_ARGS:-}
 velmora_wine_stop

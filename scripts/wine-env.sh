@@ -33,6 +33,18 @@ velmora_start_xvfb() {
   export DISPLAY=":$n"
 }
 
+# Whether a wineserver for our prefix runs already (then it is not ours to
+# stop). The server's process name varies (wineserver, wineserver32).
+_velmora_server_running() {
+  local pid
+  for pid in $(pgrep -f 'wineserver' 2>/dev/null); do
+    if tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      return 0
+    fi
+  done
+  return 1
+}
+
 velmora_wine_start() {
   export WINEARCH=win32
   export WINEPREFIX="${WINEPREFIX:-$VELMORA_CACHE/wineprefix}"
@@ -41,7 +53,7 @@ velmora_wine_start() {
   if [ -z "${DISPLAY:-}" ]; then
     velmora_start_xvfb
   fi
-  if ! pgrep -x wineserver >/dev/null 2>&1; then
+  if ! _velmora_server_running; then
     _velmora_started_wineserver=1
   fi
   mkdir -p "$VELMORA_CACHE"

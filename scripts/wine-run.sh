@@ -15,7 +15,11 @@ if [ "$desktop" = 1 ]; then
   rcdir="$(mktemp -d)"
   {
     echo "@echo off"
-    line="\"$(winepath -w "$1")\""
+    # "start /wait" also waits for GUI programs, which cmd alone does not;
+    # /b keeps a console program on this console. Wine's start takes the
+    # program unquoted, so it is started from its own folder.
+    echo "cd /d \"$(winepath -w "$(dirname "$1")")\""
+    line="start /b /wait $(basename "$1")"
     shift
     for arg in "$@"; do line+=" \"${arg//%/%%}\""; done
     echo "$line"
@@ -23,7 +27,7 @@ if [ "$desktop" = 1 ]; then
   } > "$rcdir/run.bat"
   # Now and then a new desktop starts nothing (no exit code written): try once more.
   for attempt in 1 2; do
-    wine explorer "/desktop=velmora$$-$attempt,1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
+    wine explorer "/desktop=${VELMORA_DESKTOP:-velmora$$-$attempt},1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
     [ -f "$rcdir/rc.txt" ] && break
     echo "wine-run.sh: the virtual desktop ran nothing (attempt $attempt)" >&2
   done

@@ -1,0 +1,64 @@
+// The entry point. One executable is both the browser process that the
+// player starts and every sub-process that CEF launches; CEF tells the two
+// apart first, and only the browser process goes on to show windows.
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "UIlib.h"
+#include "app/app_globals.h"
+#include "app/app_util.h"
+#include "app/cef_startup.h"
+#include "browser/simple_app.h"
+#include "include/cef_app.h"
+#include "ui/DuiFormLogin.h"
+
+using DuiLib::CPaintManagerUI;
+
+namespace {
+const DWORD kLoginStyle = 0x10CF0000;    // visible, overlapped window
+const DWORD kLoginExStyle = 0x00040100;  // app window, window edge
+const int kAppIcon = 106;
+}  // namespace
+
+int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
+  ::CoInitialize(nullptr);
+  ::OleInitialize(nullptr);
+
+  CefMainArgs main_args(hInstance);
+  CefRefPtr<SimpleApp> app(new SimpleApp());
+
+  // A CEF sub-process ends here with CEF's exit code.
+  int exit_code = CefExecuteProcess(main_args, app.get(), nullptr);
+  if (exit_code >= 0) return exit_code;
+
+  std::wstring cache_path = BrowserCachePath(ReadCurrentDirectory());
+  CreateDirectoryPath(cache_path.c_str());
+
+  CefSettings settings;
+  FillCefSettings(settings, cache_path);
+  CefInitialize(main_args, settings, app.get(), nullptr);
+
+  CPaintManagerUI::SetInstance(hInstance);
+  CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
+
+  CDuiFormLogin* login = new CDuiFormLogin();
+  g_hLoginWnd = login->Create(nullptr, _T("Velmora"), kLoginStyle, kLoginExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  if (g_hLoginWnd != nullptr) {
+    HICON icon = ::LoadIconW(hInstance, MAKEINTRESOURCEW(kAppIcon));
+    ::SendMessageW(g_hLoginWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    login->ShowModal();
+  } else {
+    // Without its home window the client cannot be used or closed: end the
+    // same way the close button does.
+    CefShutdown();
+  }
+  delete login;
+
+  ::CoUninitialize();
+  CefRunMessageLoop();  // returns at once: CEF has been shut down already
+  CefShutdown();
+  return 0;
+}

@@ -1,0 +1,67 @@
+#include "window_test_support.h"
+
+namespace {
+WindowTestEnvironment* g_environment = nullptr;
+}
+
+WindowTestEnvironment::WindowTestEnvironment() {
+  CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+  CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
+  g_environment = this;
+  CefSetCreateBrowserHook([](const CefWindowInfo& info, CefRefPtr<CefClient> client, const CefString& url) {
+    BrowserRequest request;
+    request.parent = info.parent_window;
+    request.area = RECT{info.x, info.y, info.x + info.width, info.y + info.height};
+    request.style = info.style;
+    request.client = client;
+    request.url = url.ToWString();
+    g_environment->requests.push_back(request);
+    return true;
+  });
+}
+
+WindowTestEnvironment::~WindowTestEnvironment() {
+  CefSetCreateBrowserHook(CefCreateBrowserHook());
+  g_environment = nullptr;
+}
+
+void PumpMessages(int rounds) {
+  for (int i = 0; i < rounds; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
+  CControlUI* control = manager.FindControl(name);
+  if (control == nullptr) return false;
+  RECT pos = control->GetPos();
+  LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
+  PostMessageW(window, WM_MOUSEMOVE, 0, at);
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(window, WM_LBUTTONUP, 0, at);
+  PumpMessages();
+  return true;
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT WorkArea() {
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+HWND MakeBrowserWindow(HWND parent, const RECT& area) {
+  return CreateWindowExW(0, L"STATIC", L"browser", WS_CHILD | WS_VISIBLE, area.left, area.top,
+                         area.right - area.left, area.bottom - area.top, parent, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}

@@ -1,0 +1,274 @@
+#include "ui/DuiFormGame.h"
+
+#include "app/app_messages.h"
+#include "app/app_util.h"
+#include "audio/CCoreAudioVolume.h"
+#include "browser/simple_handler.h"
+#include "ui/DuiFormFullScreen.h"
+#include "ui/OpenExternal.h"
+
+using namespace DuiLib;
+
+namespace {
+const DWORD kGameStyle = 0x96CF0000;         // popup, visible, clipping, overlapped window
+const DWORD kGameExStyle = 0x00040100;       // app window, window edge
+const DWORD kFullScreenStyle = 0x86000000;   // popup, clipping: no frame at all
+const DWORD kLeftFullScreenStyle = 0xD6CF0000;
+const DWORD kBarExStyle = 0x00000180;        // tool window, window edge
+const DWORD kBrowserStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
+const char kTrayTip[] = "Velmora";
+
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full structure");
+
+RECT WorkArea() {
+  RECT work = {};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+}  // namespace
+
+DUI_BEGIN_MESSAGE_MAP(CDuiFormGame, CNotifyPump)
+DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, OnClick)
+DUI_END_MESSAGE_MAP()
+
+CDuiFormGame::CDuiFormGame()
+    : CXMLWnd(_T("FormGame.xml")),
+      m_hCreatorWnd(nullptr),
+      m_rcArea(),
+      m_pClient(new SimpleHandler()),
+      m_pTopBar(nullptr),
+      m_pTitle(nullptr),
+      m_soundOn(true),
+      m_trayData(),
+      m_trayAdded(false),
+      m_hiddenToTray(false),
+      m_fullScreen(false),
+      m_savedPlacement(),
+      m_pFullScreenBar(nullptr) {
+  m_trayData.cbSize = sizeof(NOTIFYICONDATAW);
+  m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
+}
+
+CDuiFormGame::~CDuiFormGame() = default;  // m_pClient releases its reference
+
+HWND CDuiFormGame::CreateGameWindow(HWND hParent, const std::wstring& url) {
+  m_startUrl = url;
+  return Create(hParent, _T("Velmora"), kGameStyle, kGameExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                CW_USEDEFAULT, nullptr);
+}
+
+CControlUI* CDuiFormGame::CreateControl(LPCTSTR) { return nullptr; }
+
+// The login window forgets this window when it is closed; nobody else holds
+// the object, so it goes with its native window.
+void CDuiFormGame::OnFinalMessage(HWND hWnd) {
+  CXMLWnd::OnFinalMessage(hWnd);
+  delete this;
+}
+
+SIZE CDuiFormGame::WindowSize() const {
+  if (m_rcArea.right != 0) return SIZE{m_rcArea.right, m_rcArea.bottom};
+  // No work area: the size the layout asks for, which respects its minimum.
+  SIZE layout = m_PaintManager.GetInitSize();
+  if (layout.cx > 0 && layout.cy > 0) return layout;
+  return SIZE{kFallbackBrowserWidth, kFallbackBrowserHeight + kTopBarHeight};
+}
+
+void CDuiFormGame::InitWindow() {
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  CCoreAudioVolume::OpenRenderDevices();
+  CCoreAudioVolume::SetSessionMute(!m_soundOn);
+
+  CreateBrowser();
+
+  m_pTopBar = m_PaintManager.FindControl(_T("topBg"));
+  m_pTitle = m_PaintManager.FindControl(_T("title"));
+  if (CControlUI* sound = m_PaintManager.FindControl(_T("rechargebtn"))) sound->SetVisible(false);
+
+  CenterAndShow();
+  m_pClient->m_hHostWnd = m_hWnd;
+}
+
+void CDuiFormGame::CreateBrowser() {
+  RECT area = {0, kTopBarHeight, m_rcArea.right, m_rcArea.bottom};
+  if (m_rcArea.right == 0) {
+    area = RECT{0, kTopBarHeight, kFallbackBrowserWidth, kTopBarHeight + kFallbackBrowserHeight};
+  }
+  CefWindowInfo info;
+  info.SetAsChild(m_hWnd, area);
+  info.style = kBrowserStyle;
+  CefBrowserSettings settings;
+  settings.file_access_from_file_urls = STATE_ENABLED;
+  settings.local_storage = STATE_ENABLED;
+  CefBrowserHost::CreateBrowser(info, m_pClient.get(), m_startUrl, settings, nullptr);
+}
+
+void CDuiFormGame::CenterAndShow() {
+  RECT work = WorkArea();
+  SIZE size = WindowSize();
+  ::SetWindowPos(m_hWnd, HWND_TOP, (work.right - size.cx) / 2, (work.bottom - size.cy) / 2, size.cx, size.cy,
+                 SWP_SHOWWINDOW);
+  ShowWindow(true, true);
+  ::UpdateWindow(m_hWnd);
+  Layout();
+}
+
+void CDuiFormGame::Layout() {
+  RECT rc;
+  ::GetClientRect(m_hWnd, &rc);
+  int w = rc.right - rc.left;
+  int h = rc.bottom - rc.top;
+  int cx = ::GetSystemMetrics(SM_CXSCREEN);
+  int cy = ::GetSystemMetrics(SM_CYSCREEN);
+  RECT bar = {0, 0, w, m_pTopBar ? m_pTopBar->GetHeight() : kTopBarHeight};
+
+  if (m_fullScreen) {
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kFullScreenStyle));
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, cx, cy, 0);
+  } else if (m_pTopBar) {
+    m_pTopBar->SetPos(bar);
+  }
+
+  CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser();
+  if (browser) {
+    HWND browserWnd = browser->GetHost()->GetWindowHandle();
+    if (browserWnd) {
+      if (m_fullScreen) {
+        ::MoveWindow(browserWnd, 0, 0, cx, cy, TRUE);
+      } else {
+        if (m_pTopBar) m_pTopBar->SetPos(bar);
+        // Inset by the window's frame: 2 left, 1 right, 2 bottom.
+        ::MoveWindow(browserWnd, 2, kTopBarHeight, w - 3, h - 34, TRUE);
+      }
+      ::UpdateWindow(m_hWnd);
+    }
+  }
+
+  ::InvalidateRect(m_hWnd, &rc, TRUE);
+  ::ShowWindow(m_hWnd, SW_SHOW);
+  ::UpdateWindow(m_hWnd);
+}
+
+void CDuiFormGame::HideToTray() {
+  m_hiddenToTray = true;
+  m_trayData.hWnd = m_hWnd;
+  m_trayData.uID = kTrayIconId;
+  m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  m_trayData.uCallbackMessage = WM_TRAY_NOTIFY;
+  m_trayData.hIcon = ::LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(106));
+  lstrcpynW(m_trayData.szTip, AnsiToWide(kTrayTip).c_str(), ARRAYSIZE(m_trayData.szTip));
+  m_trayAdded = ::Shell_NotifyIconW(NIM_ADD, &m_trayData) != FALSE;
+  ShowWindow(false, true);
+}
+
+void CDuiFormGame::RestoreFromTray() {
+  m_hiddenToTray = false;
+  ShowWindow(true, true);
+  if (m_trayAdded) {
+    m_trayData.uFlags = 0;
+    ::Shell_NotifyIconW(NIM_DELETE, &m_trayData);
+  }
+}
+
+void CDuiFormGame::EnterFullScreen() {
+  RECT work = WorkArea();
+  m_fullScreen = true;
+  ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
+
+  int cx = ::GetSystemMetrics(SM_CXSCREEN);
+  int cy = ::GetSystemMetrics(SM_CYSCREEN);
+  WINDOWPLACEMENT whole = {};
+  whole.length = sizeof(WINDOWPLACEMENT);
+  whole.showCmd = SW_SHOWNORMAL;
+  // The whole screen, in workspace coordinates.
+  whole.rcNormalPosition = RECT{-work.left, -work.top, cx - work.left, cy - work.top};
+  ::SetWindowPlacement(m_hWnd, &whole);
+  ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, cx, cy, 0);
+  Layout();
+
+  m_pFullScreenBar = new CDuiFormFullScreen();
+  m_pFullScreenBar->Create(m_hWnd, _T("FormGame"), kGameStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  ::SetWindowPos(m_pFullScreenBar->GetHWND(), nullptr, cx / 2 - CDuiFormFullScreen::kBarWidth / 2, 0,
+                 CDuiFormFullScreen::kBarWidth, CDuiFormFullScreen::kBarHeight,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  m_pFullScreenBar->m_hTargetWnd = m_hWnd;
+  m_pFullScreenBar->ShowWindow(true, true);
+}
+
+void CDuiFormGame::LeaveFullScreen() {
+  ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kLeftFullScreenStyle));
+  m_fullScreen = false;
+  ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
+  if (m_pFullScreenBar) {
+    ::SendMessageW(m_pFullScreenBar->GetHWND(), WM_CLOSE, 0, 0);
+    m_pFullScreenBar = nullptr;
+  }
+}
+
+LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
+  switch (uMsg) {
+    case WM_MOVE:
+      if (ReadyForLayout()) Layout();
+      break;
+    case WM_SIZE:
+      if (ReadyForLayout() && !m_fullScreen) Layout();
+      ::PostMessageW(m_hWnd, WM_ACTIVATE, 0, 0);
+      break;
+    case WM_ACTIVATE:
+      if (ReadyForLayout() && !m_hiddenToTray && !m_fullScreen) Layout();
+      break;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE && m_fullScreen) LeaveFullScreen();
+      break;
+    case WM_TRAY_NOTIFY:
+      if (lParam == WM_LBUTTONUP || lParam == WM_LBUTTONDBLCLK) RestoreFromTray();
+      break;
+    case WM_EXIT_FULLSCREEN:
+      if (m_fullScreen) LeaveFullScreen();
+      break;
+    case WM_PAGE_TITLE:
+      if (m_pTitle) {
+        std::wstring title = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        m_pTitle->SetText(title.c_str());
+      }
+      break;
+    case WM_RELOAD_PAGE:
+      if (CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser()) browser->Reload();
+      break;
+    case WM_OPEN_EXTERNAL:
+      OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+LRESULT CDuiFormGame::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+  if (uMsg == WM_SYSCOMMAND && m_pTopBar) ::PostMessageW(m_hWnd, WM_ACTIVATE, 0, 0);
+  if (wParam == SC_KEYMENU) {
+    // The keyboard (Alt, F10) never opens the system menu.
+    bHandled = TRUE;
+    return 1;
+  }
+  return CXMLWnd::OnSysCommand(uMsg, wParam, lParam, bHandled);
+}
+
+void CDuiFormGame::OnClick(TNotifyUI& msg) {
+  CDuiString name = msg.pSender->GetName();
+  if (name == _T("rechargebtn")) {
+    bool wasOn = m_soundOn;
+    m_soundOn = !m_soundOn;
+    CCoreAudioVolume::SetSessionMute(wasOn);
+  } else if (name == _T("closebtn")) {
+    CCoreAudioVolume::CloseRenderDevices();
+    ::PostMessageW(m_hCreatorWnd, WM_SHOW_LOGIN, 0, 0);
+  } else if (name == _T("bosskeybtn")) {
+    HideToTray();
+  } else if (name == _T("fullscreenbtn")) {
+    EnterFullScreen();
+  }
+  CXMLWnd::OnClick(msg);
+}

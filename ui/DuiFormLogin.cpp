@@ -1,0 +1,142 @@
+#include "ui/DuiFormLogin.h"
+
+#include <string>
+
+#include "app/app_globals.h"
+#include "app/app_messages.h"
+#include "app/app_util.h"
+#include "browser/simple_handler.h"
+#include "include/cef_app.h"
+#include "include/cef_browser.h"
+#include "include/cef_frame.h"
+#include "ui/DuiFormGame.h"
+#include "ui/DuiFormLoginBrowser.h"
+#include "ui/OpenExternal.h"
+#include "ui/SiteAddresses.h"
+
+using namespace DuiLib;
+
+namespace {
+const DWORD kLoginBrowserStyle = 0x10CF0000;  // visible, overlapped window
+const DWORD kLoginBrowserExStyle = WS_EX_WINDOWEDGE;
+const UINT kKeepPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+const wchar_t kLoginTypeSuffix[] = L"&loginType=5";
+}  // namespace
+
+const POINT CDuiFormLogin::kFirstBrowserOffset = {426, 190};
+const POINT CDuiFormLogin::kBrowserOffset = {250, 198};
+
+DUI_BEGIN_MESSAGE_MAP(CDuiFormLogin, CNotifyPump)
+DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, OnClick)
+DUI_END_MESSAGE_MAP()
+
+CDuiFormLogin::CDuiFormLogin()
+    : CXMLWnd(_T("FormLogin.xml")),
+      m_pLoginBrowser(nullptr),
+      m_pGameWnd(nullptr),
+      m_pCheckBox(nullptr),
+      m_pCombo(nullptr),
+      m_clientEnded(false) {}
+
+CDuiFormLogin::~CDuiFormLogin() = default;
+
+CControlUI* CDuiFormLogin::CreateControl(LPCTSTR) { return nullptr; }
+
+void CDuiFormLogin::InitWindow() {
+  CenterWindow();
+  RECT rc;
+  ::GetWindowRect(m_hWnd, &rc);
+
+  m_pLoginBrowser = new CDuiFormLoginBrowser();
+  m_pLoginBrowser->Create(m_hWnd, _T("LoginBrowser"), kLoginBrowserStyle, kLoginBrowserExStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + kFirstBrowserOffset.x,
+                 rc.top + kFirstBrowserOffset.y, 0, 0, kKeepPlaceFlags);
+  m_pLoginBrowser->ShowWindow(true, true);
+
+  m_pCheckBox = m_PaintManager.FindControl(_T("CheckBox"));
+  if (m_pCheckBox) m_pCheckBox->SetVisible(false);
+  m_pCombo = m_PaintManager.FindControl(_T("combo"));
+  if (m_pCombo) m_pCombo->SetVisible(false);
+}
+
+void CDuiFormLogin::PlaceLoginBrowser(POINT offset) {
+  RECT rc;
+  ::GetWindowRect(m_hWnd, &rc);
+  if (m_pLoginBrowser) {
+    ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + offset.x, rc.top + offset.y, 0, 0,
+                   kKeepPlaceFlags);
+  }
+}
+
+LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
+  switch (uMsg) {
+    case WM_MOVE:
+      PlaceLoginBrowser(kBrowserOffset);
+      break;
+    case WM_SHOW_LOGIN:
+      ShowAgain();
+      break;
+    case WM_LOGIN_URL:
+      HandOver(reinterpret_cast<const wchar_t*>(lParam));
+      break;
+    case WM_OPEN_EXTERNAL:
+      OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
+      break;
+    case WM_CLOSE:
+      // Closed some other way (Alt+F4, the taskbar): end the client just as
+      // the close button does, or start-up would wait on CEF for ever.
+      EndClient();
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+void CDuiFormLogin::ShowAgain() {
+  ShowWindow(true, true);
+  if (m_pLoginBrowser) m_pLoginBrowser->ShowWindow(true, true);
+  m_pGameWnd = nullptr;
+}
+
+void CDuiFormLogin::HandOver(const wchar_t* url) {
+  ShowWindow(false, true);
+  if (m_pLoginBrowser) m_pLoginBrowser->ShowWindow(false, true);
+
+  std::wstring startUrl = url ? url : L"";
+
+  // The portal is fresh again when the login window comes back.
+  if (CefRefPtr<CefBrowser> portal = g_pSimpleHandler->GetFirstBrowser()) {
+    portal->GetMainFrame()->LoadURL(AnsiToWide(VELMORA_PORTAL_URL));
+  }
+
+  if (m_pGameWnd) return;  // one game window at a time
+
+  m_pGameWnd = new CDuiFormGame();
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_pGameWnd->m_rcArea, 0);
+  startUrl += kLoginTypeSuffix;
+  m_pGameWnd->CreateGameWindow(m_hWnd, startUrl);
+  m_pGameWnd->m_hCreatorWnd = m_hWnd;
+  m_pGameWnd->m_startUrl = startUrl;
+  m_pGameWnd->ShowWindow(true, true);
+}
+
+void CDuiFormLogin::EndClient() {
+  if (m_clientEnded) return;
+  m_clientEnded = true;
+  CefShutdown();
+  CefQuitMessageLoop();
+  ::PostQuitMessage(0);
+}
+
+void CDuiFormLogin::OnClick(TNotifyUI& msg) {
+  CDuiString name = msg.pSender->GetName();
+  if (name == _T("playbtn")) {
+    ::SendMessageW(m_hWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(VELMORA_TEST_LOGIN_URL));
+  } else if (name == _T("closebtn")) {
+    EndClient();
+  }
+  CXMLWnd::OnClick(msg);
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The first window the player sees and the process's home window: it shows
+// the portal through the login browser window, hands a finished login over
+// to the game window, comes back when the game closes, and ends the process.
+
+#include "ui/CXMLWnd.h"
+
+class CDuiFormGame;
+class CDuiFormLoginBrowser;
+
+class CDuiFormLogin : public CXMLWnd {
+ public:
+  CDuiFormLogin();
+  ~CDuiFormLogin() override;
+
+  DUI_DECLARE_MESSAGE_MAP()
+
+  LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+  void InitWindow() override;
+  void OnClick(DuiLib::TNotifyUI& msg) override;
+  DuiLib::CControlUI* CreateControl(LPCTSTR pstrClass) override;
+
+  CDuiFormLoginBrowser* m_pLoginBrowser;
+  CDuiFormGame* m_pGameWnd;
+  DuiLib::CControlUI* m_pCheckBox;
+  DuiLib::CControlUI* m_pCombo;
+
+  // Where the login browser window sits, from this window's top-left corner:
+  // first at creation, then after every move.
+  static const POINT kFirstBrowserOffset;
+  static const POINT kBrowserOffset;
+
+ private:
+  void PlaceLoginBrowser(POINT offset);
+  void HandOver(const wchar_t* url);
+  void ShowAgain();
+  // Shuts CEF down and ends the modal loop, once.
+  void EndClient();
+
+  bool m_clientEnded;
+};

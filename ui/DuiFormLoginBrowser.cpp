@@ -1,0 +1,40 @@
+#include "ui/DuiFormLoginBrowser.h"
+
+#include "app/app_globals.h"
+#include "app/app_util.h"
+#include "browser/simple_handler.h"
+#include "include/cef_browser.h"
+#include "ui/SiteAddresses.h"
+
+using namespace DuiLib;
+
+DUI_BEGIN_MESSAGE_MAP(CDuiFormLoginBrowser, CNotifyPump)
+DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, OnClick)
+DUI_END_MESSAGE_MAP()
+
+CDuiFormLoginBrowser::CDuiFormLoginBrowser() : CXMLWnd(_T("FormLoginBrowser.xml")) {}
+
+CDuiFormLoginBrowser::~CDuiFormLoginBrowser() = default;
+
+CControlUI* CDuiFormLoginBrowser::CreateControl(LPCTSTR) { return nullptr; }
+
+void CDuiFormLoginBrowser::InitWindow() {
+  CefBrowserSettings settings;
+  settings.file_access_from_file_urls = STATE_ENABLED;
+  settings.local_storage = STATE_ENABLED;
+
+  CefWindowInfo info;
+  info.SetAsChild(m_hWnd, RECT{0, 0, kBrowserWidth, kBrowserHeight});
+
+  std::wstring url = AnsiToWide(VELMORA_PORTAL_URL);
+  CefBrowserHost::CreateBrowser(info, g_pSimpleHandler.get(), url, settings, nullptr);
+}
+
+LRESULT CDuiFormLoginBrowser::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
+  // Key messages are the browser's business; the window reports them done.
+  if (uMsg >= WM_KEYDOWN && uMsg <= WM_UNICHAR) return 0;
+  return result;
+}
+
+void CDuiFormLoginBrowser::OnClick(TNotifyUI& msg) { CXMLWnd::OnClick(msg); }
