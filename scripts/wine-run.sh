@@ -17,8 +17,9 @@ if [ "$desktop" = 1 ]; then
     echo "@echo off"
     # "start /wait" also waits for GUI programs, which cmd alone does not;
     # /b keeps a console program on this console. Wine's start takes the
-    # program unquoted, so it is started from its own folder.
-    echo "cd /d \"$(winepath -w "$(dirname "$1")")\""
+    # program unquoted, so it is found through PATH; the working folder
+    # stays the caller's.
+    echo "set \"PATH=$(winepath -w "$(dirname "$1")");%PATH%\""
     line="start /b /wait $(basename "$1")"
     shift
     for arg in "$@"; do line+=" \"${arg//%/%%}\""; done

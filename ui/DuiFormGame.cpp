@@ -13,7 +13,6 @@ namespace {
 const DWORD kGameStyle = 0x96CF0000;         // popup, visible, clipping, overlapped window
 const DWORD kGameExStyle = 0x00040100;       // app window, window edge
 const DWORD kFullScreenStyle = 0x86000000;   // popup, clipping: no frame at all
-const DWORD kLeftFullScreenStyle = 0xD6CF0000;
 const DWORD kBarExStyle = 0x00000180;        // tool window, window edge
 const DWORD kBrowserStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 const char kTrayTip[] = "Velmora";
@@ -197,13 +196,20 @@ void CDuiFormGame::EnterFullScreen() {
 }
 
 void CDuiFormGame::LeaveFullScreen() {
-  ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kLeftFullScreenStyle));
+  // Back to the style the window was made with. (Adding WS_CHILD here would
+  // turn this top-level window into a child of its hidden owner: it would no
+  // longer activate, take the keyboard or lay out its browser.)
+  ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kGameStyle));
   m_fullScreen = false;
   ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
   if (m_pFullScreenBar) {
     ::SendMessageW(m_pFullScreenBar->GetHWND(), WM_CLOSE, 0, 0);
     m_pFullScreenBar = nullptr;
   }
+  // When the normal placement is as large as the screen (a work area with
+  // no taskbar), restoring it sends no WM_SIZE: lay out here, or the browser
+  // would stay over the top bar.
+  Layout();
 }
 
 LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {

@@ -164,6 +164,21 @@ class FullScreenTest : public GameWindowTest {
     bar = game->m_pFullScreenBar->GetHWND();
   }
 
+  // The browser is back below the top bar at once, whether or not the
+  // window's size changed on the way out.
+  void ExpectBrowserBelowTopBar() {
+    RECT client;
+    GetClientRect(window, &client);
+    HWND browserWindow = game->m_pClient->GetFirstBrowser()->GetHost()->GetWindowHandle();
+    RECT inner = WindowRect(browserWindow);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    EXPECT_EQ(inner.left - origin.x, 2);
+    EXPECT_EQ(inner.top - origin.y, 32);
+    EXPECT_EQ(inner.right - inner.left, client.right - 3);
+    EXPECT_EQ(inner.bottom - inner.top, client.bottom - 34);
+  }
+
   void ExpectLeft() {
     PumpMessages();
     EXPECT_FALSE(game->m_fullScreen);
@@ -174,6 +189,8 @@ class FullScreenTest : public GameWindowTest {
     GetWindowPlacement(window, &after);
     EXPECT_TRUE(EqualRect(&after.rcNormalPosition, &before.rcNormalPosition));
     EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_CHILD, 0) << "still a top-level window";
+    ExpectBrowserBelowTopBar();
   }
 
   CDuiFormGame* game = nullptr;
@@ -201,11 +218,13 @@ TEST_F(FullScreenTest, CoversTheScreenAndShowsTheBar) {
 
 TEST_F(FullScreenTest, EscapeInTheWindowLeaves) {
   SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+  ExpectBrowserBelowTopBar();
   ExpectLeft();
 }
 
 TEST_F(FullScreenTest, TheClientsMessageLeaves) {
   SendMessageW(window, WM_EXIT_FULLSCREEN, 0, 0);
+  ExpectBrowserBelowTopBar();
   ExpectLeft();
   // Once out, the message and Escape change nothing.
   SendMessageW(window, WM_EXIT_FULLSCREEN, 0, 0);

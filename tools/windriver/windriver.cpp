@@ -1,11 +1,13 @@
-// Drives and observes the client's windows from outside its process, for the
+// Observes and drives the client's windows from outside its process, for the
 // end-to-end tests: finds windows by class and title, reports visibility and
-// placement, and delivers real mouse and key input through SendInput.
+// placement, turns window coordinates into screen coordinates (the tests
+// click there with xdotool: under Xvfb, Wine's own pointer sync undoes
+// SendInput's moves), and posts messages.
 //
 //   windriver find CLASS TITLE               -> "hwnd visible left top right bottom", exit 1 if none
+//   windriver list CLASS TITLE               -> one such line per matching top-level window
 //   windriver wait CLASS TITLE shown|hidden|gone SECONDS
-//   windriver click CLASS TITLE X Y          (client coordinates; real input)
-//   windriver key CLASS TITLE VK             (foreground the window, press and release VK)
+//   windriver point CLASS TITLE X Y          -> "X Y": client coordinates on the screen
 //   windriver post CLASS TITLE MSG WPARAM LPARAM
 //   windriver close CLASS TITLE
 //   windriver text HWND                      -> the window's text
@@ -26,6 +28,7 @@ struct Search {
   std::wstring className;
   std::wstring title;
   HWND found;
+  bool listAll;
 };
 
 std::wstring Widen(const char* text) {
@@ -35,12 +38,20 @@ std::wstring Widen(const char* text) {
   return wide;
 }
 
+void PrintWindow(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)),
+              IsWindowVisible(hwnd) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
+}
+
 BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data) {
   Search* search = reinterpret_cast<Search*>(data);
   wchar_t className[256] = {}, title[512] = {};
   GetClassNameW(hwnd, className, 256);
   GetWindowTextW(hwnd, title, 512);
   if (search->className == className && (search->title == L"-" || search->title == title)) {
+    if (search->listAll) PrintWindow(hwnd);
     // Prefer a visible match when several windows share class and title.
     if (search->found == nullptr || (!IsWindowVisible(search->found) && IsWindowVisible(hwnd))) {
       search->found = hwnd;
@@ -49,39 +60,14 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
-HWND FindTopLevel(const char* className, const char* title) {
-  Search search{Widen(className), Widen(title), nullptr};
+HWND FindTopLevel(const char* className, const char* title, bool listAll = false) {
+  Search search{Widen(className), Widen(title), nullptr, listAll};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-void PrintWindow(HWND hwnd) {
-  RECT rect = {};
-  GetWindowRect(hwnd, &rect);
-  std::printf("%lu %d %ld %ld %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)),
-              IsWindowVisible(hwnd) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
-}
-
-void SendMouse(DWORD flags, LONG x, LONG y) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>(x * 65535.0 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-  input.mi.dy = static_cast<LONG>(y * 65535.0 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-  input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-}
-
-void SendKey(WORD vk, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
 int Usage() {
-  std::fprintf(stderr, "usage: windriver find|wait|click|key|post|close|text|children ...\n");
+  std::fprintf(stderr, "usage: windriver find|list|wait|point|post|close|text|children ...\n");
   return 2;
 }
 
@@ -114,6 +100,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 4) return Usage();
+  if (command == "list") {
+    FindTopLevel(argv[2], argv[3], true);
+    return 0;
+  }
 
   if (command == "wait" && argc == 6) {
     std::string want = argv[4];
@@ -140,24 +130,10 @@ int main(int argc, char** argv) {
     PrintWindow(hwnd);
     return 0;
   }
-  if (command == "click" && argc == 6) {
+  if (command == "point" && argc == 6) {
     POINT at = {std::atol(argv[4]), std::atol(argv[5])};
     ClientToScreen(hwnd, &at);
-    SetForegroundWindow(hwnd);
-    SendMouse(MOUSEEVENTF_MOVE, at.x, at.y);
-    Sleep(50);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, at.x, at.y);
-    Sleep(50);
-    SendMouse(MOUSEEVENTF_LEFTUP, at.x, at.y);
-    return 0;
-  }
-  if (command == "key" && argc == 5) {
-    WORD vk = static_cast<WORD>(std::strtoul(argv[4], nullptr, 0));
-    SetForegroundWindow(hwnd);
-    Sleep(100);
-    SendKey(vk, false);
-    Sleep(50);
-    SendKey(vk, true);
+    std::printf("%ld %ld\n", at.x, at.y);
     return 0;
   }
   if (command == "post" && argc == 7) {

@@ -35,7 +35,7 @@ results = []
 
 def check(name, ok, detail=""):
     results.append(ok)
-    print(("PASS " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + detail))
+    print(("PASS " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)))
     sys.stdout.flush()
 
 
