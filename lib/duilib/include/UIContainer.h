@@ -41,6 +41,8 @@ class CContainerUI : public CControlUI {
   // The area inside the inset and border, where children go.
   RECT ContentRect(const RECT& rc) const;
   void PlaceFloat(CControlUI* pControl, const RECT& rcContent);
+  // The layout of CVerticalLayoutUI (vertical) and CHorizontalLayoutUI.
+  void FlowItems(bool vertical);
 
   std::vector<CControlUI*> m_items;
   RECT m_rcInset = {0, 0, 0, 0};

@@ -152,13 +152,6 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 
 namespace {
 
-// Shares out the flow length: fixed children take their size, the others
-// split what remains evenly (the last one takes the rounding rest).
-struct FlowShare {
-  int fixedTotal = 0;
-  int flexible = 0;
-};
-
 int AlignOffset(const CDuiString& align, int room, int size, LPCTSTR centre, LPCTSTR end) {
   if (align == centre) return (room - size) / 2;
   if (align == end) return room - size;
@@ -166,6 +159,63 @@ int AlignOffset(const CDuiString& align, int room, int size, LPCTSTR centre, LPC
 }
 
 }  // namespace
+
+// Lays the children out one after another along one axis: fixed children
+// take their size, the others share what remains evenly (the last one takes
+// the rounding rest). Across the axis each is aligned within its room.
+void CContainerUI::FlowItems(bool vertical) {
+  const RECT content = ContentRect(m_rcItem);
+  const SIZE available = {content.right - content.left, content.bottom - content.top};
+  auto along = [vertical](SIZE size) -> int { return vertical ? size.cy : size.cx; };
+  auto across = [vertical](SIZE size) -> int { return vertical ? size.cx : size.cy; };
+  auto before = [vertical](const RECT& pad) -> int { return vertical ? pad.top : pad.left; };
+  auto after = [vertical](const RECT& pad) -> int { return vertical ? pad.bottom : pad.right; };
+  auto side = [vertical](const RECT& pad) -> int { return vertical ? pad.left : pad.top; };
+  auto otherSide = [vertical](const RECT& pad) -> int { return vertical ? pad.right : pad.bottom; };
+
+  int fixedTotal = 0;
+  int flexible = 0;
+  int visibleCount = 0;
+  for (CControlUI* item : m_items) {
+    if (!item->IsVisible() || item->IsFloat()) continue;
+    ++visibleCount;
+    RECT padding = item->GetPadding();
+    fixedTotal += before(padding) + after(padding);
+    int length = along(item->EstimateSize(available));
+    if (length > 0) fixedTotal += length;
+    else ++flexible;
+  }
+  if (visibleCount > 1) fixedTotal += (visibleCount - 1) * m_iChildPadding;
+  const int rest = std::max(0, along(available) - fixedTotal);
+  int flexibleLeft = flexible;
+  int restLeft = rest;
+
+  const CDuiString& align = vertical ? m_sChildAlign : m_sChildVAlign;
+  LPCTSTR centre = vertical ? _T("center") : _T("vcenter");
+  LPCTSTR end = vertical ? _T("right") : _T("bottom");
+  const int crossStart = vertical ? content.left : content.top;
+  int pos = vertical ? content.top : content.left;
+  for (CControlUI* item : m_items) {
+    if (!item->IsVisible()) continue;
+    if (item->IsFloat()) { PlaceFloat(item, content); continue; }
+    RECT padding = item->GetPadding();
+    SIZE size = item->EstimateSize(available);
+    int length = along(size);
+    if (length <= 0) {
+      length = flexibleLeft > 1 ? rest / flexible : restLeft;
+      restLeft -= length;
+      --flexibleLeft;
+    }
+    const int room = across(available) - side(padding) - otherSide(padding);
+    const int thickness = across(size) > 0 ? std::min<int>(across(size), room) : room;
+    const int cross = crossStart + side(padding) + AlignOffset(align, room, thickness, centre, end);
+    pos += before(padding);
+    RECT placed = vertical ? RECT{cross, pos, cross + thickness, pos + length}
+                           : RECT{pos, cross, pos + length, cross + thickness};
+    item->SetPos(placed, false);
+    pos += length + after(padding) + m_iChildPadding;
+  }
+}
 
 LPCTSTR CVerticalLayoutUI::GetClass() const { return _T("VerticalLayoutUI"); }
 
@@ -176,45 +226,7 @@ LPVOID CVerticalLayoutUI::GetInterface(LPCTSTR pstrName) {
 
 void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
   CControlUI::SetPos(rc, bNeedInvalidate);
-  const RECT content = ContentRect(m_rcItem);
-  const int width = content.right - content.left;
-  const int height = content.bottom - content.top;
-
-  FlowShare share;
-  int visibleCount = 0;
-  for (CControlUI* item : m_items) {
-    if (!item->IsVisible() || item->IsFloat()) continue;
-    ++visibleCount;
-    RECT padding = item->GetPadding();
-    share.fixedTotal += padding.top + padding.bottom;
-    SIZE size = item->EstimateSize({width, height});
-    if (size.cy > 0) share.fixedTotal += size.cy;
-    else ++share.flexible;
-  }
-  if (visibleCount > 1) share.fixedTotal += (visibleCount - 1) * m_iChildPadding;
-  const int rest = std::max(0, height - share.fixedTotal);
-  int flexibleLeft = share.flexible;
-  int restLeft = rest;
-
-  int y = content.top;
-  for (CControlUI* item : m_items) {
-    if (!item->IsVisible()) continue;
-    if (item->IsFloat()) { PlaceFloat(item, content); continue; }
-    RECT padding = item->GetPadding();
-    SIZE size = item->EstimateSize({width, height});
-    int cy = size.cy;
-    if (cy <= 0) {
-      cy = flexibleLeft > 1 ? rest / share.flexible : restLeft;
-      restLeft -= cy;
-      --flexibleLeft;
-    }
-    const int room = width - padding.left - padding.right;
-    int cx = size.cx > 0 ? std::min<int>(size.cx, room) : room;
-    int x = content.left + padding.left + AlignOffset(m_sChildAlign, room, cx, _T("center"), _T("right"));
-    y += padding.top;
-    item->SetPos({x, y, x + cx, y + cy}, false);
-    y += cy + padding.bottom + m_iChildPadding;
-  }
+  FlowItems(true);
 }
 
 LPCTSTR CHorizontalLayoutUI::GetClass() const { return _T("HorizontalLayoutUI"); }
@@ -226,45 +238,7 @@ LPVOID CHorizontalLayoutUI::GetInterface(LPCTSTR pstrName) {
 
 void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
   CControlUI::SetPos(rc, bNeedInvalidate);
-  const RECT content = ContentRect(m_rcItem);
-  const int width = content.right - content.left;
-  const int height = content.bottom - content.top;
-
-  FlowShare share;
-  int visibleCount = 0;
-  for (CControlUI* item : m_items) {
-    if (!item->IsVisible() || item->IsFloat()) continue;
-    ++visibleCount;
-    RECT padding = item->GetPadding();
-    share.fixedTotal += padding.left + padding.right;
-    SIZE size = item->EstimateSize({width, height});
-    if (size.cx > 0) share.fixedTotal += size.cx;
-    else ++share.flexible;
-  }
-  if (visibleCount > 1) share.fixedTotal += (visibleCount - 1) * m_iChildPadding;
-  const int rest = std::max(0, width - share.fixedTotal);
-  int flexibleLeft = share.flexible;
-  int restLeft = rest;
-
-  int x = content.left;
-  for (CControlUI* item : m_items) {
-    if (!item->IsVisible()) continue;
-    if (item->IsFloat()) { PlaceFloat(item, content); continue; }
-    RECT padding = item->GetPadding();
-    SIZE size = item->EstimateSize({width, height});
-    int cx = size.cx;
-    if (cx <= 0) {
-      cx = flexibleLeft > 1 ? rest / share.flexible : restLeft;
-      restLeft -= cx;
-      --flexibleLeft;
-    }
-    const int room = height - padding.top - padding.bottom;
-    int cy = size.cy > 0 ? std::min<int>(size.cy, room) : room;
-    int y = content.top + padding.top + AlignOffset(m_sChildVAlign, room, cy, _T("vcenter"), _T("bottom"));
-    x += padding.left;
-    item->SetPos({x, y, x + cx, y + cy}, false);
-    x += cx + padding.right + m_iChildPadding;
-  }
+  FlowItems(false);
 }
 
 }  // namespace DuiLib
