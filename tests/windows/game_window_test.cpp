@@ -4,6 +4,7 @@
 
 #include "../browser/cef_doubles.h"
 #include "app/app_messages.h"
+#include "audio/CCoreAudioVolume.h"
 #include "browser/simple_handler.h"
 #include "ui/DuiFormFullScreen.h"
 #include "ui/DuiFormGame.h"
@@ -148,6 +149,33 @@ TEST_F(GameWindowTest, TheBossKeyHidesToTheTrayAndAClickBringsItBack) {
   NOTIFYICONDATAW probe = game->m_trayData;
   probe.uFlags = NIF_TIP;
   EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe));
+}
+
+TEST_F(GameWindowTest, TheSoundSwitchMutesAndUnmutesThroughCoreAudio) {
+  CDuiFormGame* game = OpenGame(RECT{0, 0, 900, 600});
+  // InitWindow opened the playback devices and set "sound on".
+  const UINT devices = static_cast<UINT>(CCoreAudioVolume::GetUsableDeviceCount());
+  ASSERT_GE(devices, 1u) << "the test runs with ALSA's null device as one playback endpoint";
+  EXPECT_EQ(CCoreAudioVolume::GetConfirmedDeviceCount(), devices);
+
+  CControlUI* sound = game->GetPaintManager().FindControl(L"rechargebtn");
+  ASSERT_NE(sound, nullptr);
+  EXPECT_FALSE(sound->IsVisible()) << "the switch starts hidden";
+  // A hidden button takes no mouse clicks, so its notification is delivered
+  // as the toolkit would deliver a click.
+  TNotifyUI click;
+  click.sType = DUI_MSGTYPE_CLICK;
+  click.pSender = sound;
+  game->OnClick(click);
+  EXPECT_FALSE(game->m_soundOn);
+  EXPECT_EQ(CCoreAudioVolume::GetConfirmedDeviceCount(), devices) << "muted and read back";
+  game->OnClick(click);
+  EXPECT_TRUE(game->m_soundOn);
+  EXPECT_EQ(CCoreAudioVolume::GetConfirmedDeviceCount(), devices) << "unmuted and read back";
+
+  // The close button closes the devices: switching then reaches none.
+  ASSERT_TRUE(ClickControl(game->GetPaintManager(), game->GetHWND(), L"closebtn"));
+  EXPECT_EQ(CCoreAudioVolume::GetUsableDeviceCount(), 0u);
 }
 
 class FullScreenTest : public GameWindowTest {

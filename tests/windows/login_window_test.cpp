@@ -2,6 +2,8 @@
 // window, the way back, and the glued login browser.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../browser/cef_doubles.h"
 #include "app/app_globals.h"
 #include "app/app_messages.h"
@@ -159,6 +161,30 @@ TEST_F(LoginWindowTest, ThePlayButtonOpensTheTestLoginPage) {
   ASSERT_TRUE(ClickControl(login->GetPaintManager(), g_hLoginWnd, L"playbtn"));
   ASSERT_NE(login->m_pGameWnd, nullptr);
   EXPECT_EQ(login->m_pGameWnd->m_startUrl, L"https://login.velmora.example/swtest.html&loginType=5");
+}
+
+TEST_F(LoginWindowTest, BothWindowsSendOnlyWebAddressesOutside) {
+  if (!HasUrlRecorder()) GTEST_SKIP() << "no URL recorder set up";
+  HandOver(L"http://game.velmora.example/g/velmoLogin?ext");
+  HWND game = login->m_pGameWnd->GetHWND();
+  size_t before = RecordedUrls().size();
+  for (HWND window : {g_hLoginWnd, game}) {
+    for (const wchar_t* hostile : {L"file:///C:/windows/notepad.exe", L"\\\\host\\share\\run.exe",
+                                   L"javascript:alert(1)", L"C:\\windows\\notepad.exe"}) {
+      SendMessageW(window, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(hostile));
+    }
+    SendMessageW(window, WM_OPEN_EXTERNAL, 0, 0);
+  }
+  SendMessageW(g_hLoginWnd, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(L"https://www.velmora.example/login"));
+  SendMessageW(game, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(L"http://www.velmora.example/game"));
+  std::vector<std::string> urls = WaitForUrls(before + 2);
+  Sleep(300);  // anything else would have arrived by now
+  urls = RecordedUrls();
+  ASSERT_EQ(urls.size(), before + 2);
+  std::vector<std::string> added(urls.begin() + before, urls.end());
+  std::sort(added.begin(), added.end());
+  EXPECT_EQ(added[0], "http://www.velmora.example/game");
+  EXPECT_EQ(added[1], "https://www.velmora.example/login");
 }
 
 }  // namespace

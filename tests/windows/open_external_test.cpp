@@ -15,25 +15,6 @@
 
 namespace {
 
-std::vector<std::string> RecordedUrls() {
-  std::vector<std::string> urls;
-  const char* log = std::getenv("VELMORA_URL_LOG");
-  if (log == nullptr) return urls;
-  std::ifstream in(log);
-  for (std::string line; std::getline(in, line);) urls.push_back(line);
-  return urls;
-}
-
-// winebrowser runs the recorder in the background: wait a little for it.
-std::vector<std::string> WaitForUrls(size_t count) {
-  for (int i = 0; i < 100; ++i) {
-    std::vector<std::string> urls = RecordedUrls();
-    if (urls.size() >= count) return urls;
-    Sleep(50);
-  }
-  return RecordedUrls();
-}
-
 TEST(OpenExternal, OnlyWebAddressesLeaveTheClient) {
   EXPECT_TRUE(IsWebAddress(L"http://www.velmora.example/news.html"));
   EXPECT_TRUE(IsWebAddress(L"HTTPS://www.velmora.example/"));
@@ -50,7 +31,7 @@ TEST(OpenExternal, OnlyWebAddressesLeaveTheClient) {
 }
 
 TEST(OpenExternal, TheLoginAndGameWindowsHandOnlyWebAddressesToTheSystemBrowser) {
-  if (std::getenv("VELMORA_URL_LOG") == nullptr) GTEST_SKIP() << "no URL recorder set up";
+  if (!HasUrlRecorder()) GTEST_SKIP() << "no URL recorder set up";
   size_t before = RecordedUrls().size();
   EXPECT_FALSE(OpenInSystemBrowser(L"file:///C:/windows/notepad.exe"));
   EXPECT_FALSE(OpenInSystemBrowser(L"\\\\server\\share\\x.exe"));

@@ -1,5 +1,8 @@
 #include "window_test_support.h"
 
+#include <cstdlib>
+#include <fstream>
+
 namespace {
 WindowTestEnvironment* g_environment = nullptr;
 }
@@ -64,4 +67,25 @@ HWND MakeBrowserWindow(HWND parent, const RECT& area) {
   return CreateWindowExW(0, L"STATIC", L"browser", WS_CHILD | WS_VISIBLE, area.left, area.top,
                          area.right - area.left, area.bottom - area.top, parent, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
+}
+
+bool HasUrlRecorder() { return std::getenv("VELMORA_URL_LOG") != nullptr; }
+
+std::vector<std::string> RecordedUrls() {
+  std::vector<std::string> urls;
+  const char* log = std::getenv("VELMORA_URL_LOG");
+  if (log == nullptr) return urls;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) urls.push_back(line);
+  return urls;
+}
+
+// winebrowser runs the recorder in the background: wait a little for it.
+std::vector<std::string> WaitForUrls(size_t count) {
+  for (int i = 0; i < 100; ++i) {
+    std::vector<std::string> urls = RecordedUrls();
+    if (urls.size() >= count) return urls;
+    Sleep(50);
+  }
+  return RecordedUrls();
 }

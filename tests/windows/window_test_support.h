@@ -44,4 +44,10 @@ RECT WorkArea();
 // A real child window standing in for a browser's own window.
 HWND MakeBrowserWindow(HWND parent, const RECT& area);
 
+// The addresses that reached the system browser's stand-in (the recorder
+// that scripts/test.sh sets up; see VELMORA_URL_LOG), and a wait for more.
+bool HasUrlRecorder();
+std::vector<std::string> RecordedUrls();
+std::vector<std::string> WaitForUrls(size_t count);
+
 #endif  // VELMORA_TESTS_WINDOWS_WINDOW_TEST_SUPPORT_H_
