@@ -220,9 +220,9 @@ class CurlCdnClient : public CdnClient {
   }
 
   bool Read(Handle handle, void* buffer, uint32_t size, uint32_t* read) override {
+    *read = 0;
     Request* request = AsRequest(handle);
     if (request == nullptr) return false;
-    *read = 0;
     Pump(request);
     size_t available = request->pending.size() - request->pendingOffset;
     if (available == 0) {

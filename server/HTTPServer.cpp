@@ -67,20 +67,25 @@ std::string CHTTPServer::ContentTypeFor(const std::string& path) const {
   return LookupContentType(m_mimeTypes, path);
 }
 
-bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* keepAlive) {
+bool CHTTPServer::ServedPath(const std::string& request, std::string* path, bool* isGet) {
   size_t firstSpace = request.find(' ');
   if (firstSpace == std::string::npos) return false;
-
-  std::string method = request.substr(0, firstSpace);
-  std::string status = kStatusOk;
-  std::string path;
-  if (method != "GET") {
-    status = kStatusNotImplemented;
-    path = kNotImplementedPath;
-  } else {
-    size_t pathEnd = request.find(' ', firstSpace + 1);
-    path = request.substr(firstSpace + 1, pathEnd == std::string::npos ? std::string::npos : pathEnd - firstSpace - 1);
+  bool get = request.compare(0, firstSpace, "GET") == 0;
+  if (isGet != nullptr) *isGet = get;
+  if (!get) {
+    *path = kNotImplementedPath;
+    return true;
   }
+  size_t pathEnd = request.find(' ', firstSpace + 1);
+  *path = request.substr(firstSpace + 1, pathEnd == std::string::npos ? std::string::npos : pathEnd - firstSpace - 1);
+  return true;
+}
+
+bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* keepAlive) {
+  std::string path;
+  bool isGet = false;
+  if (!ServedPath(request, &path, &isGet)) return false;
+  std::string status = isGet ? kStatusOk : kStatusNotImplemented;
 
   if (request.find(kKeepAliveMarker) != std::string::npos) *keepAlive = 1;
 

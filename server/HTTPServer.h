@@ -40,6 +40,10 @@ class CHTTPServer : public CGenericServer {
   int DownloadToBuffer(CdnClient::Handle session, std::string* status, const std::string& url,
                        COutBuf* sink) const;
 
+  // The path a request is served from: the request-line path, used as it
+  // is, for GET; "/mna.html" for any other method. False without a space.
+  static bool ServedPath(const std::string& request, std::string* path, bool* isGet = nullptr);
+
   // The cache file's name for a path: the MD5 of its bytes in hex.
   static std::string CacheFileName(const std::string& path);
   std::string CacheFilePath(const std::string& path) const;

@@ -14,7 +14,6 @@ const DWORD kGameStyle = 0x96CF0000;         // popup, visible, clipping, overla
 const DWORD kGameExStyle = 0x00040100;       // app window, window edge
 const DWORD kFullScreenStyle = 0x86000000;   // popup, clipping: no frame at all
 const DWORD kBarExStyle = 0x00000180;        // tool window, window edge
-const DWORD kBrowserStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 const char kTrayTip[] = "Velmora";
 
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full structure");
@@ -94,8 +93,7 @@ void CDuiFormGame::CreateBrowser() {
     area = RECT{0, kTopBarHeight, kFallbackBrowserWidth, kTopBarHeight + kFallbackBrowserHeight};
   }
   CefWindowInfo info;
-  info.SetAsChild(m_hWnd, area);
-  info.style = kBrowserStyle;
+  info.SetAsChild(m_hWnd, area);  // child, visible, clipping, tab stop
   CefBrowserSettings settings;
   settings.file_access_from_file_urls = STATE_ENABLED;
   settings.local_storage = STATE_ENABLED;

@@ -11,15 +11,15 @@ namespace {
 
 TEST(CacheHitProbe, ReadsThePathAsProcessRequestDoes) {
   std::string path;
-  ASSERT_TRUE(CacheHitProbe::RequestPath("GET /img/a.png HTTP/1.1\r\n\r\n", &path));
+  ASSERT_TRUE(CHTTPServer::ServedPath("GET /img/a.png HTTP/1.1\r\n\r\n", &path));
   EXPECT_EQ(path, "/img/a.png");
-  ASSERT_TRUE(CacheHitProbe::RequestPath("GET /x\r\n\r\n", &path));
+  ASSERT_TRUE(CHTTPServer::ServedPath("GET /x\r\n\r\n", &path));
   EXPECT_EQ(path, "/x\r\n\r\n");
-  ASSERT_TRUE(CacheHitProbe::RequestPath("get /a.png HTTP/1.1\r\n\r\n", &path));
+  ASSERT_TRUE(CHTTPServer::ServedPath("get /a.png HTTP/1.1\r\n\r\n", &path));
   EXPECT_EQ(path, "/mna.html");
-  ASSERT_TRUE(CacheHitProbe::RequestPath("GETX /a.png HTTP/1.1\r\n\r\n", &path));
+  ASSERT_TRUE(CHTTPServer::ServedPath("GETX /a.png HTTP/1.1\r\n\r\n", &path));
   EXPECT_EQ(path, "/mna.html");
-  EXPECT_FALSE(CacheHitProbe::RequestPath("GARBAGE\r\n\r\n", &path));
+  EXPECT_FALSE(CHTTPServer::ServedPath("GARBAGE\r\n\r\n", &path));
 }
 
 TEST(CacheHitProbe, AcceptsOnlySmallCacheHits) {
