@@ -34,10 +34,11 @@ trap 'kill $site 2>/dev/null; velmora_wine_stop' EXIT
 for _ in $(seq 100); do [ -f "$out/site.json" ] && break; sleep 0.1; done
 proxy="$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['proxy'])" "$out/site.json")"
 
-# Flags that CEF needs under Wine, and the demo site as the browser's proxy
-# for the client's host names (it also carries HTTPS for the test login page,
-# whose certificate it made itself).
-flags=(--disable-direct-write --disable-gpu "--proxy-server=$proxy" --ignore-certificate-errors)
+# Switches that CEF needs under Wine (scripts/cef-wine-switches), and the
+# demo site as the browser's proxy for the client's host names (it also
+# carries HTTPS for the test login page, whose certificate it made itself).
+mapfile -t flags < "$repo/scripts/cef-wine-switches"
+flags+=("--proxy-server=$proxy" --ignore-certificate-errors)
 
 cd "$repo/build/win/bin"
 desktop="velmora-run-$$"

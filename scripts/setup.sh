@@ -7,7 +7,7 @@ packages=(
   cmake make g++ googletest libcurl4-openssl-dev libssl-dev python3 python3-pip
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
-  openssl
+  openssl procps
 )
 # Extra packages asked for by the caller (e.g. benchmarks or fuzzing).
 packages+=("$@")

@@ -126,7 +126,8 @@ def main():
     try:
         wait_for(ready.exists, 10, 0.1)
         proxy = json.loads(ready.read_text())["proxy"]
-        flags = ["--disable-direct-write", "--disable-gpu", f"--proxy-server={proxy}", "--ignore-certificate-errors"]
+        flags = (REPO / "scripts" / "cef-wine-switches").read_text().split()
+        flags += [f"--proxy-server={proxy}", "--ignore-certificate-errors"]
         env = dict(os.environ, VELMORA_DESKTOP=DESKTOP)
         client = subprocess.Popen([str(REPO / "scripts" / "wine-run.sh"), "--desktop", str(BIN / "velmora.exe"),
                                    *flags], cwd=BIN, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -28,7 +28,7 @@ def main():
         for entry in BIN.iterdir():
             if entry.name != "skin":
                 (folder / entry.name).symlink_to(entry)
-        flags = ["--disable-direct-write", "--disable-gpu"]
+        flags = (REPO / "scripts" / "cef-wine-switches").read_text().split()
         started = time.time()
         try:
             code = subprocess.run([str(REPO / "scripts" / "wine-run.sh"), "--desktop", str(folder / "velmora.exe"),

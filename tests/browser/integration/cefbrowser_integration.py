@@ -26,7 +26,8 @@ REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")
 WINE_RUN = os.path.join(REPO, "scripts", "wine-run.sh")
 SWITCHES = ["--disable-web-security", "--enable-system-flash", "--enable-npapi"]
 # Chromium under Wine needs these on the browser process's command line.
-WINE_SWITCHES = ["--disable-direct-write", "--disable-gpu"]
+with open(os.path.join(REPO, "scripts", "cef-wine-switches")) as switches:
+    WINE_SWITCHES = switches.read().split()
 # Chromium escapes markup in paths and queries, but not in fragments.
 MARKUP = "'\"><svg/onload=window.injected=1>"
 
