@@ -6,11 +6,22 @@
 #include "app/app_messages.h"
 #include "browser/error_page.h"
 #include "include/cef_app.h"
+#include "include/wrapper/cef_helpers.h"
 
 namespace {
 
 // A navigation to a URL carrying this text means the player has logged in.
 const wchar_t kLoginMarker[] = L"/g/velmoLogin";
+
+// Whether the player is looking at this browser's window: its top-level
+// window, or the window that owns it (the login window owns the portal's),
+// is the active one.
+bool BrowserWindowIsForeground(HWND browserWindow) {
+  if (browserWindow == nullptr) return false;
+  HWND foreground = GetForegroundWindow();
+  HWND root = GetAncestor(browserWindow, GA_ROOT);
+  return foreground != nullptr && (foreground == root || foreground == GetWindow(root, GW_OWNER));
+}
 
 }  // namespace
 
@@ -25,6 +36,7 @@ CefRefPtr<CefBrowser> SimpleHandler::GetFirstBrowser() {
 }
 
 void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) {
+  CEF_REQUIRE_UI_THREAD();
   std::wstring text = title.ToWString();
   SetWindowTextW(browser->GetHost()->GetWindowHandle(), text.c_str());
   SendMessageW(m_hHostWnd, WM_PAGE_TITLE, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -40,17 +52,26 @@ bool SimpleHandler::OnBeforePopup(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<C
                                   CefRefPtr<CefClient>& /*client*/,
                                   CefBrowserSettings& /*settings*/,
                                   bool* /*no_javascript_access*/) {
+  CEF_REQUIRE_IO_THREAD();
   // Every popup goes to the system's browser; none opens in here.
   SendMessageW(g_hLoginWnd, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(target_url.c_str()));
   return true;
 }
 
 void SimpleHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
-  std::lock_guard<std::mutex> lock(m_browserListLock);
-  m_browserList.push_back(browser);
+  CEF_REQUIRE_UI_THREAD();
+  {
+    std::lock_guard<std::mutex> lock(m_browserListLock);
+    m_browserList.push_back(browser);
+  }
+  // A browser made after its window was shown would otherwise leave the
+  // keyboard with the window until the player clicks into the page.
+  CefRefPtr<CefBrowserHost> host = browser->GetHost();
+  if (BrowserWindowIsForeground(host->GetWindowHandle())) host->SetFocus(true);
 }
 
 void SimpleHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  CEF_REQUIRE_UI_THREAD();
   bool empty;
   {
     std::lock_guard<std::mutex> lock(m_browserListLock);
@@ -68,6 +89,7 @@ void SimpleHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
 void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                                 ErrorCode errorCode, const CefString& errorText,
                                 const CefString& failedUrl) {
+  CEF_REQUIRE_UI_THREAD();
   // An aborted load was cancelled or replaced on purpose.
   if (errorCode == ERR_ABORTED) return;
   std::string page = BuildErrorPage(failedUrl.ToString(), errorText.ToString(), errorCode);
@@ -76,6 +98,7 @@ void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<Cef
 
 bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
                                    CefRefPtr<CefRequest> request, bool /*is_redirect*/) {
+  CEF_REQUIRE_UI_THREAD();
   std::wstring url = request->GetURL().ToWString();
   if (url.find(kLoginMarker) != std::wstring::npos)
     SendMessageW(g_hLoginWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(url.c_str()));
@@ -84,6 +107,7 @@ bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<
 
 bool SimpleHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> /*browser*/, const CefKeyEvent& /*event*/,
                                   CefEventHandle os_event, bool* /*is_keyboard_shortcut*/) {
+  CEF_REQUIRE_UI_THREAD();
   if (!os_event) return false;
   if (os_event->message == WM_KEYDOWN && os_event->wParam == VK_ESCAPE)
     SendMessageW(m_hHostWnd, WM_EXIT_FULLSCREEN, 0, 0);
@@ -96,5 +120,6 @@ void SimpleHandler::OnBeforeContextMenu(CefRefPtr<CefBrowser> /*browser*/,
                                         CefRefPtr<CefFrame> /*frame*/,
                                         CefRefPtr<CefContextMenuParams> /*params*/,
                                         CefRefPtr<CefMenuModel> model) {
+  CEF_REQUIRE_UI_THREAD();
   model->Clear();
 }

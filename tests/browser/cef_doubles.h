@@ -16,7 +16,14 @@ class FakeHost : public CefBrowserHost {
  public:
   explicit FakeHost(HWND window) : window_(window) {}
   void CloseBrowser(bool) override {}
+  // As CEF does on its UI thread: the browser's window takes the focus.
+  void SetFocus(bool focus) override {
+    ++focusRequests;
+    if (focus && window_) ::SetFocus(window_);
+  }
   CefWindowHandle GetWindowHandle() override { return window_; }
+
+  int focusRequests = 0;
 
  private:
   HWND window_;
@@ -53,6 +60,7 @@ class FakeBrowser : public CefBrowser {
     if (alive_) --*alive_;
   }
   CefRefPtr<CefBrowserHost> GetHost() override { return host_; }
+  FakeHost* host() const { return host_.get(); }
   void Reload() override {}
   int GetIdentifier() override { return id_; }
   bool IsSame(CefRefPtr<CefBrowser> that) override {

@@ -324,25 +324,37 @@ TEST_F(SimpleHandlerTest, DestroyingTheClientReleasesItsBrowsers) {
 }
 
 TEST_F(SimpleHandlerTest, MainThreadReadsWhileCefThreadChangesTheList) {
+  const int kBrowsers = 20000;
   std::atomic<int> alive{0};
+  std::atomic<bool> reading{false};
   std::atomic<bool> done{false};
   std::thread cef([&] {
-    for (int i = 0; i < 20000; ++i) {
+    while (!reading) std::this_thread::yield();
+    for (int i = 0; i < kBrowsers; ++i) {
       handler->OnAfterCreated(new FakeBrowser(i, nullptr, &alive));
-      if (i % 3 == 0) handler->OnBeforeClose(new FakeBrowser(i - 1));
+      if (i % 3 == 0) handler->OnAfterCreated(new FakeBrowser(kBrowsers + i, nullptr, &alive));
       handler->OnBeforeClose(new FakeBrowser(i));
+      if (i % 3 == 0) handler->OnBeforeClose(new FakeBrowser(kBrowsers + i));
     }
     done = true;
   });
-  int seen = 0;
+  // Every browser the main thread is handed is whole: one that the CEF
+  // thread announced and that is still alive while it is held.
+  int reads = 0, found = 0, broken = 0;
+  reading = true;
   while (!done) {
+    ++reads;
     CefRefPtr<CefBrowser> first = handler->GetFirstBrowser();
-    if (first) seen += first->GetIdentifier() >= 0;
+    if (!first) continue;
+    ++found;
+    int id = first->GetIdentifier();
+    if (id < 0 || id >= 2 * kBrowsers || alive.load() < 1) ++broken;
   }
   cef.join();
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(broken, 0) << "of " << found << " browsers read";
   EXPECT_EQ(handler->GetFirstBrowser().get(), nullptr);
   EXPECT_EQ(alive, 0);
-  (void)seen;
 }
 
 TEST(SharedClient, ExistsBeforeMainWithNoHostWindow) {

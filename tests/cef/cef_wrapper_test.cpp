@@ -7,6 +7,7 @@
 #include "fake_c_objects.h"
 #include "include/cef_app.h"
 #include "include/cef_client.h"
+#include "include/cef_task.h"
 #include "include/test/cef_test_seam.h"
 #include "src/cef_bridges.h"
 #include "src/cef_ctocpp.h"
@@ -111,6 +112,18 @@ TEST_F(ClientBridgeTest, TablesKeepTheClientAliveUntilReleased) {
   EXPECT_FALSE(handler->HasOneRef());
   life->base.release(&life->base);
   EXPECT_TRUE(handler->HasOneRef());
+}
+
+TEST(CToCpp, HostFocusReachesTheCTableAndTheHostIsReleased) {
+  FakeCBrowser c(3);
+  {
+    CefRefPtr<CefBrowser> browser = CefBrowserFromC(c.Give());
+    browser->GetHost()->SetFocus(true);
+    browser->GetHost()->SetFocus(false);
+  }
+  EXPECT_EQ(c.host.focusCalls, (std::vector<int>{1, 0}));
+  EXPECT_EQ(c.host.refs, 0);
+  EXPECT_EQ(c.refs, 0);
 }
 
 TEST_F(ClientBridgeTest, BrowserListThroughTheCTables) {
@@ -257,7 +270,15 @@ TEST(Lifecycle, ShutdownAndMessageLoopWithoutInitialiseDoNothing) {
   CefShutdown();
   CefRunMessageLoop();  // returns at once
   CefQuitMessageLoop();
-  SUCCEED();
+  // CEF still counts as never started: no browser can be asked for, and no
+  // thread is told apart as one of CEF's.
+  CefRefPtr<SimpleHandler> handler = new SimpleHandler();
+  CefWindowInfo info;
+  CefBrowserSettings settings;
+  EXPECT_FALSE(CefBrowserHost::CreateBrowser(info, handler.get(), L"http://x.test/", settings, nullptr));
+  EXPECT_TRUE(CefCurrentlyOn(TID_UI));
+  EXPECT_TRUE(CefCurrentlyOn(TID_IO));
+  EXPECT_TRUE(handler->HasOneRef()) << "the refused request kept no reference";
 }
 
 TEST(CreateBrowserSeam, HookSeesTheRequest) {

@@ -32,9 +32,26 @@ struct FakeC {
   static int CEF_CALLBACK HasOneRef(cef_base_t* b) { return From(b)->refs == 1; }
 };
 
+struct FakeCHost : FakeC<cef_browser_host_t> {
+  HWND window = nullptr;
+  std::vector<int> focusCalls;
+  FakeCHost() {
+    table.get_window_handle = [](cef_browser_host_t* self) CEF_CALLBACK -> cef_window_handle_t {
+      return reinterpret_cast<FakeCHost*>(self)->window;
+    };
+    table.set_focus = [](cef_browser_host_t* self, int focus) CEF_CALLBACK {
+      reinterpret_cast<FakeCHost*>(self)->focusCalls.push_back(focus);
+    };
+  }
+};
+
 struct FakeCBrowser : FakeC<cef_browser_t> {
   int id;
+  FakeCHost host;
   explicit FakeCBrowser(int identifier) : id(identifier) {
+    table.get_host = [](cef_browser_t* self) CEF_CALLBACK -> cef_browser_host_t* {
+      return reinterpret_cast<FakeCBrowser*>(self)->host.Give();
+    };
     table.get_identifier = [](cef_browser_t* self) CEF_CALLBACK -> int {
       return reinterpret_cast<FakeCBrowser*>(self)->id;
     };

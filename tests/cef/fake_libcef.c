@@ -11,3 +11,4 @@ void cef_run_message_loop(void) {}
 void cef_quit_message_loop(void) {}
 int cef_browser_host_create_browser(void) { return 1; }
 void cef_string_userfree_utf16_free(void) {}
+int cef_currently_on(void) { return 0; }

@@ -26,6 +26,9 @@ class CefBrowserHost : public virtual CefBase {
                             void* request_context);
 
   virtual void CloseBrowser(bool force_close) = 0;
+  // Gives the browser the keyboard focus (true) or takes it away (false).
+  // May be called on any thread; CEF carries it out on its UI thread.
+  virtual void SetFocus(bool focus) = 0;
   virtual CefWindowHandle GetWindowHandle() = 0;
 };
 

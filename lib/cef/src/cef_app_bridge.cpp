@@ -8,6 +8,7 @@
 #include "cef_ctocpp.h"
 #include "cef_library.h"
 #include "include/cef_app.h"
+#include "include/cef_task.h"
 #include "include/test/cef_test_seam.h"
 
 namespace {
@@ -57,6 +58,13 @@ void FillApp(cef_app_t* t) {
 cef_app_t* CefAppToC(CefRefPtr<CefApp> app) { return AppBridge::Wrap(app, &FillApp); }
 
 bool CefContextIsInitialized() { return g_state.load() == ContextState::kInitialized; }
+
+bool CefCurrentlyOn(CefThreadId threadId) {
+  ContextState state = g_state.load();
+  // Callbacks still arrive while CefShutdown closes the browsers.
+  if (state != ContextState::kInitialized && state != ContextState::kShuttingDown) return true;
+  return CefLoadLibrary()->currently_on(threadId) != 0;
+}
 
 bool CefBeginClientCallback() {
   g_callbacks_under_way.fetch_add(1);

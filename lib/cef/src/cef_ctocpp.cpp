@@ -24,6 +24,7 @@ class BrowserHostProxy : public CefBrowserHost {
   void CloseBrowser(bool force_close) override {
     c_.get()->close_browser(c_.get(), force_close ? 1 : 0);
   }
+  void SetFocus(bool focus) override { c_.get()->set_focus(c_.get(), focus ? 1 : 0); }
   CefWindowHandle GetWindowHandle() override { return c_.get()->get_window_handle(c_.get()); }
 
  private:

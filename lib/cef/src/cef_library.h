@@ -20,6 +20,7 @@ struct CefLibrary {
                         const cef_string_t* url, const cef_browser_settings_t* settings,
                         void* request_context);
   void (*userfree_free)(cef_string_userfree_t str);
+  int (*currently_on)(cef_thread_id_t thread);
 };
 
 // The loaded library, or null when libcef.dll is missing, lacks an entry

@@ -51,7 +51,7 @@ typedef struct _cef_browser_host_t {
   cef_unused_fn get_browser;
   void (CEF_CALLBACK* close_browser)(struct _cef_browser_host_t* self,
                                      int force_close);
-  cef_unused_fn set_focus;
+  void (CEF_CALLBACK* set_focus)(struct _cef_browser_host_t* self, int focus);
   cef_unused_fn set_window_visibility;
   cef_window_handle_t (CEF_CALLBACK* get_window_handle)(
       struct _cef_browser_host_t* self);

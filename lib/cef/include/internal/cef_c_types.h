@@ -190,6 +190,18 @@ typedef enum {
   ERR_NAME_NOT_RESOLVED = -105,
 } cef_errorcode_t;
 
+// CEF's named threads in the browser process, in the order of the C API.
+typedef enum {
+  TID_UI,
+  TID_DB,
+  TID_FILE,
+  TID_FILE_USER_BLOCKING,
+  TID_PROCESS_LAUNCHER,
+  TID_CACHE,
+  TID_IO,
+  TID_RENDERER,
+} cef_thread_id_t;
+
 typedef enum {
   PID_BROWSER,
   PID_RENDERER,
