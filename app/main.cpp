@@ -10,16 +10,17 @@
 #include "app/app_globals.h"
 #include "app/app_util.h"
 #include "app/cef_startup.h"
+#include "app/profile_lock.h"
 #include "browser/simple_app.h"
 #include "include/cef_app.h"
+#include "res/resource.h"
 #include "ui/DuiFormLogin.h"
 
 using DuiLib::CPaintManagerUI;
 
 namespace {
-const DWORD kLoginStyle = 0x10CF0000;    // visible, overlapped window
-const DWORD kLoginExStyle = 0x00040100;  // app window, window edge
-const int kAppIcon = 106;
+const DWORD kLoginStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+const DWORD kLoginExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 }  // namespace
 
 int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
@@ -34,7 +35,13 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   if (exit_code >= 0) return exit_code;
 
   std::wstring cache_path = BrowserCachePath(ReadCurrentDirectory());
-  CreateDirectoryPath(cache_path.c_str());
+  if (ClaimBrowserCache(cache_path)) {
+    CreateDirectoryPath(cache_path.c_str());
+  } else {
+    // Another client plays from this folder. Chromium would move its profile
+    // aside and start an empty one; this client keeps its profile in memory.
+    cache_path.clear();
+  }
 
   CefSettings settings;
   FillCefSettings(settings, cache_path);
@@ -47,7 +54,7 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   g_hLoginWnd = login->Create(nullptr, _T("Velmora"), kLoginStyle, kLoginExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
   if (g_hLoginWnd != nullptr) {
-    HICON icon = ::LoadIconW(hInstance, MAKEINTRESOURCEW(kAppIcon));
+    HICON icon = ::LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_VELMORA));
     ::SendMessageW(g_hLoginWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     login->ShowModal();
   } else {

@@ -27,7 +27,10 @@ void CDuiFormFullScreen::AskToLeaveFullScreen() { ::PostMessageW(m_hTargetWnd, W
 
 LRESULT CDuiFormFullScreen::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
-  if (uMsg == WM_KEYDOWN && wParam == VK_ESCAPE) {
+  if (uMsg == WM_MOUSEACTIVATE) {
+    // A click on the bar leaves the keyboard with the game page.
+    return MA_NOACTIVATE;
+  } else if (uMsg == WM_KEYDOWN && wParam == VK_ESCAPE) {
     AskToLeaveFullScreen();
   } else if (uMsg == WM_TIMER) {
     ::KillTimer(m_hWnd, kHideTimer);
@@ -64,6 +67,6 @@ void CDuiFormFullScreen::PlaceBar(int dy) {
   ::OffsetRect(&bar, dx, dy);
   ::SetWindowPos(m_hWnd, HWND_TOPMOST, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
-  ShowWindow(true, true);
+  ShowWindow(true, false);
   ::UpdateWindow(m_hWnd);
 }

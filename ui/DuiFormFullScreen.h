@@ -2,7 +2,8 @@
 // The small bar at the top of the screen while the game is in full screen.
 // It slides up after three seconds, leaving one pixel row, and slides down
 // again when the mouse touches that row. It asks the game window to leave
-// full screen; it never changes the game window itself.
+// full screen; it never changes the game window itself, and never takes the
+// keyboard from the game page.
 
 #include "ui/CXMLWnd.h"
 

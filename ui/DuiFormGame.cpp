@@ -4,16 +4,20 @@
 #include "app/app_util.h"
 #include "audio/CCoreAudioVolume.h"
 #include "browser/simple_handler.h"
+#include "res/resource.h"
 #include "ui/DuiFormFullScreen.h"
 #include "ui/OpenExternal.h"
 
 using namespace DuiLib;
 
 namespace {
-const DWORD kGameStyle = 0x96CF0000;         // popup, visible, clipping, overlapped window
-const DWORD kGameExStyle = 0x00040100;       // app window, window edge
-const DWORD kFullScreenStyle = 0x86000000;   // popup, clipping: no frame at all
-const DWORD kBarExStyle = 0x00000180;        // tool window, window edge
+const DWORD kGameStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
+const DWORD kGameExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+const DWORD kFullScreenStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // no frame at all
+const DWORD kBarExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
+// The bar is made hidden and shown without activation, so that the keyboard
+// stays with the game page.
+const DWORD kBarStyle = kGameStyle & ~WS_VISIBLE;
 const char kTrayTip[] = "Velmora";
 
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full structure");
@@ -42,7 +46,8 @@ CDuiFormGame::CDuiFormGame()
       m_hiddenToTray(false),
       m_fullScreen(false),
       m_savedPlacement(),
-      m_pFullScreenBar(nullptr) {
+      m_pFullScreenBar(nullptr),
+      m_gameEnded(false) {
   m_trayData.cbSize = sizeof(NOTIFYICONDATAW);
   m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
 }
@@ -152,7 +157,7 @@ void CDuiFormGame::HideToTray() {
   m_trayData.uID = kTrayIconId;
   m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   m_trayData.uCallbackMessage = WM_TRAY_NOTIFY;
-  m_trayData.hIcon = ::LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(106));
+  m_trayData.hIcon = ::LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(IDI_VELMORA));
   lstrcpynW(m_trayData.szTip, AnsiToWide(kTrayTip).c_str(), ARRAYSIZE(m_trayData.szTip));
   m_trayAdded = ::Shell_NotifyIconW(NIM_ADD, &m_trayData) != FALSE;
   ShowWindow(false, true);
@@ -184,13 +189,15 @@ void CDuiFormGame::EnterFullScreen() {
   Layout();
 
   m_pFullScreenBar = new CDuiFormFullScreen();
-  m_pFullScreenBar->Create(m_hWnd, _T("FormGame"), kGameStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+  m_pFullScreenBar->Create(m_hWnd, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
   ::SetWindowPos(m_pFullScreenBar->GetHWND(), nullptr, cx / 2 - CDuiFormFullScreen::kBarWidth / 2, 0,
                  CDuiFormFullScreen::kBarWidth, CDuiFormFullScreen::kBarHeight,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_pFullScreenBar->m_hTargetWnd = m_hWnd;
-  m_pFullScreenBar->ShowWindow(true, true);
+  m_pFullScreenBar->ShowWindow(true, false);
+  // The click on the full-screen button left the keyboard with this window.
+  FocusBrowser();
 }
 
 void CDuiFormGame::LeaveFullScreen() {
@@ -208,6 +215,27 @@ void CDuiFormGame::LeaveFullScreen() {
   // no taskbar), restoring it sends no WM_SIZE: lay out here, or the browser
   // would stay over the top bar.
   Layout();
+  FocusBrowser();
+}
+
+void CDuiFormGame::FocusBrowser() {
+  if (CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser()) browser->GetHost()->SetFocus(true);
+}
+
+// Every way of closing this window ends here: its close button, Alt+F4, the
+// taskbar and the system menu (WM_CLOSE), and its owner going away.
+void CDuiFormGame::EndGame() {
+  if (m_gameEnded) return;
+  m_gameEnded = true;
+  CCoreAudioVolume::CloseRenderDevices();
+  if (m_trayAdded && m_hiddenToTray) {
+    m_trayData.uFlags = 0;
+    ::Shell_NotifyIconW(NIM_DELETE, &m_trayData);
+    m_trayAdded = false;
+  }
+  // The bar is owned by this window and goes with it.
+  m_pFullScreenBar = nullptr;
+  if (m_hCreatorWnd) ::PostMessageW(m_hCreatorWnd, WM_SHOW_LOGIN, 0, 0);
 }
 
 LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -222,6 +250,13 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_ACTIVATE:
       if (ReadyForLayout() && !m_hiddenToTray && !m_fullScreen) Layout();
+      break;
+    case WM_SETFOCUS:
+      // Activation hands the focus to this window: pass it on to the page.
+      FocusBrowser();
+      break;
+    case WM_DESTROY:
+      EndGame();
       break;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE && m_fullScreen) LeaveFullScreen();
@@ -266,13 +301,11 @@ void CDuiFormGame::OnClick(TNotifyUI& msg) {
     bool wasOn = m_soundOn;
     m_soundOn = !m_soundOn;
     CCoreAudioVolume::SetSessionMute(wasOn);
-  } else if (name == _T("closebtn")) {
-    CCoreAudioVolume::CloseRenderDevices();
-    ::PostMessageW(m_hCreatorWnd, WM_SHOW_LOGIN, 0, 0);
   } else if (name == _T("bosskeybtn")) {
     HideToTray();
   } else if (name == _T("fullscreenbtn")) {
     EnterFullScreen();
   }
+  // For "closebtn" the toolkit closes the window; EndGame runs on the way out.
   CXMLWnd::OnClick(msg);
 }

@@ -46,6 +46,7 @@ class CDuiFormGame : public CXMLWnd {
   bool m_fullScreen;
   WINDOWPLACEMENT m_savedPlacement;
   CDuiFormFullScreen* m_pFullScreenBar;
+  bool m_gameEnded;
 
   static const int kTopBarHeight = 32;
   static const UINT kTrayIconId = 102;
@@ -65,5 +66,9 @@ class CDuiFormGame : public CXMLWnd {
   void RestoreFromTray();
   void EnterFullScreen();
   void LeaveFullScreen();
+  // Gives the keyboard to the game page.
+  void FocusBrowser();
+  // Closes the audio devices and tells the login window, once.
+  void EndGame();
   bool ReadyForLayout() const { return m_pTopBar != nullptr && m_pClient != nullptr; }
 };

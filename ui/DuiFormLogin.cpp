@@ -17,7 +17,7 @@
 using namespace DuiLib;
 
 namespace {
-const DWORD kLoginBrowserStyle = 0x10CF0000;  // visible, overlapped window
+const DWORD kLoginBrowserStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
 const DWORD kLoginBrowserExStyle = WS_EX_WINDOWEDGE;
 const UINT kKeepPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 const wchar_t kLoginTypeSuffix[] = L"&loginType=5";
@@ -75,6 +75,10 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_MOVE:
       PlaceLoginBrowser(kBrowserOffset);
       break;
+    case WM_ACTIVATE:
+      // Shown or switched to (not clicked): the keyboard goes to the portal.
+      if (LOWORD(wParam) == WA_ACTIVE) FocusPortal();
+      break;
     case WM_SHOW_LOGIN:
       ShowAgain();
       break;
@@ -99,6 +103,10 @@ void CDuiFormLogin::ShowAgain() {
   ShowWindow(true, true);
   if (m_pLoginBrowser) m_pLoginBrowser->ShowWindow(true, true);
   m_pGameWnd = nullptr;
+}
+
+void CDuiFormLogin::FocusPortal() {
+  if (m_pLoginBrowser && ::IsWindowVisible(m_pLoginBrowser->GetHWND())) m_pLoginBrowser->FocusPortal();
 }
 
 void CDuiFormLogin::HandOver(const wchar_t* url) {

@@ -34,6 +34,8 @@ class CDuiFormLogin : public CXMLWnd {
   void PlaceLoginBrowser(POINT offset);
   void HandOver(const wchar_t* url);
   void ShowAgain();
+  // Gives the keyboard to the portal page while the login browser is shown.
+  void FocusPortal();
   // Shuts CEF down and ends the modal loop, once.
   void EndClient();
 

@@ -31,10 +31,22 @@ void CDuiFormLoginBrowser::InitWindow() {
 }
 
 LRESULT CDuiFormLoginBrowser::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (uMsg == WM_CLOSE) {
+    // Alt+F4 or the system menu here: the portal never goes alone, the
+    // client closes as it does from the login window.
+    ::PostMessageW(::GetWindow(m_hWnd, GW_OWNER), WM_CLOSE, 0, 0);
+    return 0;
+  }
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
+  // Activation hands the focus to this window: pass it on to the page.
+  if (uMsg == WM_SETFOCUS) FocusPortal();
   // Key messages are the browser's business; the window reports them done.
   if (uMsg >= WM_KEYDOWN && uMsg <= WM_UNICHAR) return 0;
   return result;
+}
+
+void CDuiFormLoginBrowser::FocusPortal() {
+  if (CefRefPtr<CefBrowser> portal = g_pSimpleHandler->GetFirstBrowser()) portal->GetHost()->SetFocus(true);
 }
 
 void CDuiFormLoginBrowser::OnClick(TNotifyUI& msg) { CXMLWnd::OnClick(msg); }

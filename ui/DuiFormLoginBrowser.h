@@ -16,6 +16,9 @@ class CDuiFormLoginBrowser : public CXMLWnd {
   void OnClick(DuiLib::TNotifyUI& msg) override;
   DuiLib::CControlUI* CreateControl(LPCTSTR pstrClass) override;
 
+  // Gives the keyboard to the portal page, once its browser exists.
+  void FocusPortal();
+
   static const int kBrowserWidth = 630;
   static const int kBrowserHeight = 385;
 };

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <wchar.h>
 
+#include <string>
+
 bool IsWebAddress(const wchar_t* url) {
   if (url == nullptr) return false;
   const wchar_t* rest = nullptr;
@@ -26,7 +28,9 @@ bool OpenInSystemBrowser(const wchar_t* url) {
   if (!IsWebAddress(url)) return false;
   HINSTANCE result = ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOW);
   if (reinterpret_cast<INT_PTR>(result) <= 32) {
-    ShellExecuteW(nullptr, L"open", L"iexplore", url, nullptr, SW_SHOW);
+    // One argument, whatever spaces the address holds (it holds no quote).
+    std::wstring argument = L"\"" + std::wstring(url) + L"\"";
+    ShellExecuteW(nullptr, L"open", L"iexplore", argument.c_str(), nullptr, SW_SHOW);
   }
   return true;
 }

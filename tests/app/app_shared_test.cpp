@@ -11,6 +11,7 @@
 #include "app/app_messages.h"
 #include "app/app_util.h"
 #include "app/cef_startup.h"
+#include "app/profile_lock.h"
 
 namespace {
 
@@ -152,3 +153,27 @@ TEST(MessageTable, NumbersAreFixed) {
 }
 
 }  // namespace
+
+// ---- One client per profile ----
+
+namespace profile_lock {
+
+TEST(ProfileLock, TheFirstClaimHoldsAndEverySpellingOfThePathIsRefusedAfterIt) {
+  const std::wstring path = L"C:\\Games\\Velmora-" + std::to_wstring(GetCurrentProcessId()) + L"\\cache\\";
+  ASSERT_TRUE(ClaimBrowserCache(path));
+  EXPECT_FALSE(ClaimBrowserCache(path)) << "a second client on the same folder";
+  std::wstring other = path;
+  for (wchar_t& c : other) c = (c == L'\\') ? L'/' : static_cast<wchar_t>(towupper(c));
+  EXPECT_EQ(ProfileLockName(other), ProfileLockName(path));
+  EXPECT_FALSE(ClaimBrowserCache(other)) << "the same folder spelt otherwise";
+  // Another folder is another profile.
+  EXPECT_TRUE(ClaimBrowserCache(path + L"other\\"));
+}
+
+TEST(ProfileLock, TheLockNameIsAValidObjectName) {
+  std::wstring name = ProfileLockName(std::wstring(2000, L'x'));
+  EXPECT_LT(name.size(), static_cast<size_t>(MAX_PATH));
+  EXPECT_EQ(name.find(L'\\'), name.rfind(L'\\')) << "only the namespace's backslash";
+}
+
+}  // namespace profile_lock

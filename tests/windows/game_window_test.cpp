@@ -67,9 +67,21 @@ TEST_F(GameWindowTest, AsksForItsBrowserBelowTheTopBarAndCentresItself) {
   EXPECT_TRUE(IsWindowVisible(game->GetHWND()));
 
   RECT rect = WindowRect(game->GetHWND());
-  EXPECT_EQ(rect.left, (work.right - work.right) / 2);
   EXPECT_EQ(rect.right - rect.left, work.right);
   EXPECT_EQ(rect.bottom - rect.top, work.bottom);
+}
+
+TEST_F(GameWindowTest, CentresItselfOnTheWorkArea) {
+  RECT work = WorkArea();
+  const SIZE size = {900, 600};
+  ASSERT_GT(work.right, size.cx);
+  ASSERT_GT(work.bottom, size.cy);
+  CDuiFormGame* game = OpenGame(RECT{0, 0, size.cx, size.cy});
+  RECT rect = WindowRect(game->GetHWND());
+  EXPECT_EQ(rect.left, (work.right - size.cx) / 2);
+  EXPECT_EQ(rect.top, (work.bottom - size.cy) / 2);
+  EXPECT_EQ(rect.right - rect.left, size.cx);
+  EXPECT_EQ(rect.bottom - rect.top, size.cy);
 }
 
 TEST_F(GameWindowTest, WithoutAWorkAreaTheBrowserAndWindowGetTheFallbackSize) {
@@ -134,6 +146,8 @@ TEST_F(GameWindowTest, TheBossKeyHidesToTheTrayAndAClickBringsItBack) {
   EXPECT_TRUE(game->m_hiddenToTray);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(game->m_trayAdded) << "Wine's desktop offers a notification area";
+  EXPECT_EQ(game->m_trayData.hWnd, window);
+  EXPECT_EQ(game->m_trayData.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(game->m_trayData.uID, 102u);
   EXPECT_EQ(game->m_trayData.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
   EXPECT_STREQ(game->m_trayData.szTip, L"Velmora");
@@ -289,6 +303,74 @@ TEST_F(FullScreenTest, TheBarSlidesUpOnItsTimerAndDownOnTheMouse) {
   SetWindowPos(bar, nullptr, centred, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(bar, WM_MOUSEMOVE, 0, MAKELPARAM(6, 10));
   EXPECT_EQ(WindowRect(bar).top, 7);
+}
+
+// ---- The keyboard follows the game ----
+
+class GameKeyboardTest : public GameWindowTest {
+ protected:
+  void SetUp() override {
+    game = OpenGame(RECT{0, 0, 900, 600});
+    window = game->GetHWND();
+    SetForegroundWindow(window);
+    PumpMessages();
+    browser = AttachBrowser(game);
+    browserWindow = browser->GetHost()->GetWindowHandle();
+    PumpMessages();
+  }
+
+  CDuiFormGame* game = nullptr;
+  HWND window = nullptr;
+  ReloadCountingBrowser* browser = nullptr;
+  HWND browserWindow = nullptr;
+};
+
+TEST_F(GameKeyboardTest, ABrowserMadeAfterTheWindowWasShownTakesTheKeyboard) {
+  EXPECT_EQ(GetFocus(), browserWindow);
+}
+
+TEST_F(GameKeyboardTest, RestoringFromMinimisedGivesTheKeyboardToThePage) {
+  ShowWindow(window, SW_MINIMIZE);
+  PumpMessages();
+  ShowWindow(window, SW_RESTORE);
+  PumpMessages();
+  EXPECT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(GetFocus(), browserWindow);
+}
+
+TEST_F(GameKeyboardTest, RestoringFromTheTrayGivesTheKeyboardToThePage) {
+  ASSERT_TRUE(ClickControl(game->GetPaintManager(), window, L"bosskeybtn"));
+  ASSERT_FALSE(IsWindowVisible(window));
+  SendMessageW(window, WM_TRAY_NOTIFY, 102, WM_LBUTTONUP);
+  PumpMessages();
+  EXPECT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(GetFocus(), browserWindow);
+}
+
+TEST_F(GameKeyboardTest, TheFullScreenBarNeverTakesTheKeyboard) {
+  ASSERT_TRUE(ClickControl(game->GetPaintManager(), window, L"fullscreenbtn"));
+  ASSERT_NE(game->m_pFullScreenBar, nullptr);
+  HWND bar = game->m_pFullScreenBar->GetHWND();
+  EXPECT_TRUE(IsWindowVisible(bar));
+  EXPECT_EQ(GetActiveWindow(), window) << "the bar is shown without activation";
+  EXPECT_EQ(GetFocus(), browserWindow);
+
+  // Sliding up and down again keeps it so; a click on the bar does not
+  // activate it either.
+  SendMessageW(bar, WM_TIMER, CDuiFormFullScreen::kHideTimer, 0);
+  SendMessageW(bar, WM_MOUSEMOVE, 0, MAKELPARAM(5, 33));
+  PumpMessages();
+  EXPECT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(GetFocus(), browserWindow);
+  EXPECT_EQ(SendMessageW(bar, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+            MA_NOACTIVATE);
+
+  // Leaving by the bar's button hands the keyboard back to the page too.
+  ASSERT_TRUE(ClickControl(game->m_pFullScreenBar->GetPaintManager(), bar, L"fullscreenbtn"));
+  PumpMessages();
+  EXPECT_FALSE(game->m_fullScreen);
+  EXPECT_EQ(GetActiveWindow(), window);
+  EXPECT_EQ(GetFocus(), browserWindow);
 }
 
 }  // namespace

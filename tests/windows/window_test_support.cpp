@@ -39,7 +39,7 @@ void PumpMessages(int rounds) {
   }
 }
 
-bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
+bool PostClick(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
   CControlUI* control = manager.FindControl(name);
   if (control == nullptr) return false;
   RECT pos = control->GetPos();
@@ -47,6 +47,11 @@ bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
   PostMessageW(window, WM_MOUSEMOVE, 0, at);
   PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(window, WM_LBUTTONUP, 0, at);
+  return true;
+}
+
+bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
+  if (!PostClick(manager, window, name)) return false;
   PumpMessages();
   return true;
 }

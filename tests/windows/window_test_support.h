@@ -37,6 +37,8 @@ void PumpMessages(int rounds = 3);
 // Presses and releases the left button at the centre of a named control,
 // through the window's own message queue.
 bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name);
+// The same click, left in the queue for the caller to run.
+bool PostClick(CPaintManagerUI& manager, HWND window, const wchar_t* name);
 
 RECT WindowRect(HWND window);
 RECT WorkArea();
