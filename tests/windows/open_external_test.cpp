@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -45,6 +47,81 @@ TEST(OpenExternal, TheLoginAndGameWindowsHandOnlyWebAddressesToTheSystemBrowser)
   std::sort(added.begin(), added.end());
   EXPECT_EQ(added[0], "http://www.velmora.example/news.html?from=test");
   EXPECT_EQ(added[1], "https://www.velmora.example/secure");
+}
+
+// When the address cannot be opened by its association, it goes to the
+// program named "iexplore" as one argument, spaces and all. The test breaks
+// the http association for a moment and lays a recorder named iexplore.exe
+// in the working folder, where the shell looks before the system folder.
+class BrokenHttpAssociation {
+ public:
+  BrokenHttpAssociation() {
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_) !=
+        ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    if (RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS) {
+      saved_ = value;
+    }
+    Set(L"\"C:\\velmora-missing\\no-browser.exe\" \"%1\"");
+  }
+  ~BrokenHttpAssociation() {
+    if (!key_) return;
+    Set(saved_);
+    RegCloseKey(key_);
+  }
+  bool ok() const { return key_ != nullptr && !saved_.empty(); }
+
+ private:
+  void Set(const std::wstring& command) {
+    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  }
+  HKEY key_ = nullptr;
+  std::wstring saved_;
+};
+
+std::wstring Folder(const std::wstring& file) { return file.substr(0, file.find_last_of(L'\\') + 1); }
+
+TEST(OpenExternal, TheIexploreFallbackGetsTheAddressAsOneArgument) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring bin = Folder(self);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"velmora-iexplore-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring log = folder + L"\\args.txt";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW((bin + L"args_recorder.exe").c_str(), (folder + L"\\iexplore.exe").c_str(), FALSE));
+  SetEnvironmentVariableW(L"VELMORA_ARGS_LOG", log.c_str());
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(folder.c_str());
+
+  const wchar_t kAddress[] = L"http://www.velmora.example/news page.html?from=a b";
+  {
+    BrokenHttpAssociation broken;
+    ASSERT_TRUE(broken.ok());
+    EXPECT_TRUE(OpenInSystemBrowser(kAddress));
+    for (int i = 0; i < 100 && GetFileAttributesW(log.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    Sleep(200);  // the recorder has closed its file
+  }
+  SetCurrentDirectoryW(previous);
+
+  std::vector<std::string> args;
+  if (FILE* in = _wfopen(log.c_str(), L"rb")) {
+    char line[4096];
+    while (std::fgets(line, sizeof line, in)) args.push_back(std::string(line, std::strcspn(line, "\n")));
+    std::fclose(in);
+  }
+  DeleteFileW(log.c_str());
+  DeleteFileW((folder + L"\\iexplore.exe").c_str());
+  RemoveDirectoryW(folder.c_str());
+  ASSERT_EQ(args.size(), 1u) << "iexplore was not started, or got the address in pieces";
+  EXPECT_EQ(args[0], "http://www.velmora.example/news page.html?from=a b");
 }
 
 }  // namespace
