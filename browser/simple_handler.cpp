@@ -42,6 +42,16 @@ void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString
   SendMessageW(m_hHostWnd, WM_PAGE_TITLE, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool SimpleHandler::OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) {
+  CEF_REQUIRE_UI_THREAD();
+  // CEF focuses a browser on every navigation it starts. The portal is
+  // reloaded behind the game at every hand-over; hidden, it must not take
+  // the keyboard from the game page.
+  if (source != FOCUS_SOURCE_NAVIGATION) return false;
+  HWND window = browser->GetHost()->GetWindowHandle();
+  return window != nullptr && !IsWindowVisible(window);
+}
+
 bool SimpleHandler::OnBeforePopup(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
                                   const CefString& target_url,
                                   const CefString& /*target_frame_name*/,

@@ -16,6 +16,7 @@
 
 class SimpleHandler : public CefClient,
                       public CefDisplayHandler,
+                      public CefFocusHandler,
                       public CefLifeSpanHandler,
                       public CefLoadHandler,
                       public CefRequestHandler,
@@ -35,6 +36,7 @@ class SimpleHandler : public CefClient,
   // CefClient
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
   CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
+  CefRefPtr<CefFocusHandler> GetFocusHandler() override { return this; }
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
@@ -42,6 +44,9 @@ class SimpleHandler : public CefClient,
 
   // CefDisplayHandler
   void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) override;
+
+  // CefFocusHandler
+  bool OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) override;
 
   // CefLifeSpanHandler
   bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,

@@ -7,7 +7,11 @@ Serves, on 127.0.0.1, for the client's fixed host names:
   * over HTTPS (a certificate it makes itself): the test login page /swtest.html.
 
 Every request is appended to the request log, one line each:
-  <scheme> <method> <path-with-query>
+  <scheme> <method> <path-with-query>[<TAB>cookie: <Cookie header>]
+
+The portal page gives a browser without one a persistent cookie "visitor"
+with a number of its own, so that a test can tell which profile a client runs
+on. The game page reports each key it receives as a request to /keys.
 
 The client's host names lead here because the site is also the browser's
 proxy (--proxy-server=127.0.0.1:HTTP_PORT): plain requests arrive with their
@@ -94,13 +98,28 @@ class Site(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):  # the request log replaces stderr chatter
         pass
 
+    visitors = 0
+
     def record(self):
         scheme = "https" if isinstance(self.connection, ssl.SSLSocket) else "http"
+        cookie = self.headers.get("Cookie")
+        line = f"{scheme} {self.command} {self.path}" + (f"\tcookie: {cookie}" if cookie else "")
         with self.log_lock, open(self.log_path, "a", encoding="utf-8") as log:
-            log.write(f"{scheme} {self.command} {self.path}\n")
+            log.write(line + "\n")
 
-    def send_bytes(self, status, content_type, body):
+    def visitor_cookie(self):
+        """A new visitor number for a browser that brings none."""
+        if "visitor=" in (self.headers.get("Cookie") or ""):
+            return None
+        with self.log_lock:
+            Site.visitors += 1
+            number = Site.visitors
+        return f"visitor={number}; Max-Age=2592000; Path=/"
+
+    def send_bytes(self, status, content_type, body, cookie=None):
         self.send_response(status)
+        if cookie:
+            self.send_header("Set-Cookie", cookie)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
@@ -143,7 +162,9 @@ class Site(http.server.BaseHTTPRequestHandler):
         path = self.path.split("#", 1)[0]
         bare = path.split("?", 1)[0]
         if bare == "/wd/wd-vlmr/index.htm":
-            self.send_bytes(200, "text/html; charset=utf-8", self.page("portal.htm"))
+            self.send_bytes(200, "text/html; charset=utf-8", self.page("portal.htm"), self.visitor_cookie())
+        elif bare == "/keys":
+            self.send_bytes(204, "text/plain", b"")
         elif bare.startswith("/swtest.html"):  # the client appends "&loginType=5" without a "?"
             self.send_bytes(200, "text/html; charset=utf-8", self.page("swtest.html"))
         elif bare == "/g/velmoLogin":

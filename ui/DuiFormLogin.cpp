@@ -36,6 +36,7 @@ CDuiFormLogin::CDuiFormLogin()
       m_pGameWnd(nullptr),
       m_pCheckBox(nullptr),
       m_pCombo(nullptr),
+      m_hGameWnd(nullptr),
       m_clientEnded(false) {}
 
 CDuiFormLogin::~CDuiFormLogin() = default;
@@ -70,6 +71,13 @@ void CDuiFormLogin::PlaceLoginBrowser(POINT offset) {
 }
 
 LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (uMsg == WM_CLOSE && !::IsWindowVisible(m_hWnd) && ::IsWindow(m_hGameWnd)) {
+    // Hidden behind the game, this window is not the player's to close. A
+    // close reaching it now was meant for the game: the browser sends Alt+F4
+    // from the game page to its root owner, this window.
+    ::PostMessageW(m_hGameWnd, WM_CLOSE, 0, 0);
+    return 0;
+  }
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
   switch (uMsg) {
     case WM_MOVE:
@@ -103,6 +111,7 @@ void CDuiFormLogin::ShowAgain() {
   ShowWindow(true, true);
   if (m_pLoginBrowser) m_pLoginBrowser->ShowWindow(true, true);
   m_pGameWnd = nullptr;
+  m_hGameWnd = nullptr;
 }
 
 void CDuiFormLogin::FocusPortal() {
@@ -125,7 +134,7 @@ void CDuiFormLogin::HandOver(const wchar_t* url) {
   m_pGameWnd = new CDuiFormGame();
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_pGameWnd->m_rcArea, 0);
   startUrl += kLoginTypeSuffix;
-  m_pGameWnd->CreateGameWindow(m_hWnd, startUrl);
+  m_hGameWnd = m_pGameWnd->CreateGameWindow(m_hWnd, startUrl);
   m_pGameWnd->m_hCreatorWnd = m_hWnd;
   m_pGameWnd->m_startUrl = startUrl;
   m_pGameWnd->ShowWindow(true, true);

@@ -39,5 +39,8 @@ class CDuiFormLogin : public CXMLWnd {
   // Shuts CEF down and ends the modal loop, once.
   void EndClient();
 
+  // The game window's handle. The object may be gone before WM_SHOW_LOGIN
+  // arrives; the handle can still be checked with IsWindow.
+  HWND m_hGameWnd;
   bool m_clientEnded;
 };

@@ -220,6 +220,22 @@ TEST_F(ClientBridgeTest, PopupWithAnotherClientHandsItBackWithAReference) {
   EXPECT_TRUE(handler->HasOneRef());
 }
 
+TEST_F(ClientBridgeTest, FocusRequestsReachTheClientWithTheirSource) {
+  cef_client_t* client = CefClientToC(handler.get());
+  cef_focus_handler_t* focus = client->get_focus_handler(client);
+  ASSERT_NE(focus, nullptr);
+  EXPECT_EQ(focus->on_take_focus, nullptr) << "CEF's defaults";
+  // A browser without a window: nothing hides it, so it may take the focus.
+  FakeCBrowser browser(1);
+  EXPECT_EQ(focus->on_set_focus(focus, browser.Give(), FOCUS_SOURCE_NAVIGATION), 0);
+  EXPECT_EQ(focus->on_set_focus(focus, browser.Give(), FOCUS_SOURCE_SYSTEM), 0);
+  EXPECT_EQ(browser.refs, 0);
+  EXPECT_EQ(browser.host.refs, 0);
+  focus->base.release(&focus->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
 TEST_F(ClientBridgeTest, KeyEventWithoutNativeEventAndMenuClear) {
   cef_client_t* client = CefClientToC(handler.get());
   cef_keyboard_handler_t* keys = client->get_keyboard_handler(client);

@@ -324,6 +324,25 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple(CloseBy::kSystemMenu, GameState::kInTray)),
     GameCloseName);
 
+// Alt+F4 in the game page reaches the hidden login window, the browser's
+// root owner: it closes the game, not the client.
+TEST_F(LoginWindowTest, ACloseThatReachesTheHiddenLoginClosesTheGameInstead) {
+  int quits = 0;
+  CefSetQuitMessageLoopHook([&] { ++quits; });
+  AnnouncePortal();
+  HandOver(L"http://game.velmora.example/g/velmoLogin?alt");
+  ASSERT_NE(login->m_pGameWnd, nullptr);
+  HWND gameWindow = login->m_pGameWnd->GetHWND();
+  ASSERT_FALSE(IsWindowVisible(g_hLoginWnd));
+  PostMessageW(g_hLoginWnd, WM_CLOSE, 0, 0);
+  int quitMessages = PumpCounting(WM_QUIT, nullptr);
+  EXPECT_FALSE(IsWindow(gameWindow));
+  EXPECT_TRUE(IsWindowVisible(g_hLoginWnd));
+  EXPECT_EQ(login->m_pGameWnd, nullptr);
+  EXPECT_EQ(quits, 0);
+  EXPECT_EQ(quitMessages, 0);
+}
+
 // Closing either login window ends the client, once, and never leaves the
 // login window without its portal.
 std::string LoginCloseName(const ::testing::TestParamInfo<std::tuple<bool, CloseBy>>& info) {

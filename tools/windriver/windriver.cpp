@@ -12,6 +12,7 @@
 //   windriver close CLASS TITLE
 //   windriver text HWND                      -> the window's text
 //   windriver children HWND                  -> "hwnd class left top right bottom" per child
+//   windriver style HWND                     -> the window's style, in hexadecimal
 // A TITLE of "-" matches any title. Output goes to stdout and, when the
 // environment names one in VELMORA_DRIVER_OUT, to that file: a program started
 // inside Wine's virtual desktop has no console to print to.
@@ -67,7 +68,7 @@ HWND FindTopLevel(const char* className, const char* title, bool listAll = false
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: windriver find|list|wait|point|post|close|text|children ...\n");
+  std::fprintf(stderr, "usage: windriver find|list|wait|point|post|close|text|children|style ...\n");
   return 2;
 }
 
@@ -85,6 +86,11 @@ int main(int argc, char** argv) {
     char narrow[4096] = {};
     WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
     std::printf("%s\n", narrow);
+    return IsWindow(hwnd) ? 0 : 1;
+  }
+  if (command == "style" && argc == 3) {
+    HWND hwnd = reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 10));
+    std::printf("%08lx\n", static_cast<unsigned long>(GetWindowLongW(hwnd, GWL_STYLE)));
     return IsWindow(hwnd) ? 0 : 1;
   }
   if (command == "children" && argc == 3) {

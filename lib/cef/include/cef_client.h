@@ -5,6 +5,7 @@
 #include "include/cef_base.h"
 #include "include/cef_context_menu_handler.h"
 #include "include/cef_display_handler.h"
+#include "include/cef_focus_handler.h"
 #include "include/cef_geolocation_handler.h"
 #include "include/cef_jsdialog_handler.h"
 #include "include/cef_keyboard_handler.h"
@@ -17,6 +18,7 @@ class CefClient : public virtual CefBase {
  public:
   virtual CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() { return nullptr; }
   virtual CefRefPtr<CefDisplayHandler> GetDisplayHandler() { return nullptr; }
+  virtual CefRefPtr<CefFocusHandler> GetFocusHandler() { return nullptr; }
   virtual CefRefPtr<CefGeolocationHandler> GetGeolocationHandler() { return nullptr; }
   virtual CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() { return nullptr; }
   virtual CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() { return nullptr; }

@@ -21,6 +21,7 @@ typedef CefCppToC<cef_life_span_handler_t, CefLifeSpanHandler> LifeSpanBridge;
 typedef CefCppToC<cef_load_handler_t, CefLoadHandler> LoadBridge;
 typedef CefCppToC<cef_request_handler_t, CefRequestHandler> RequestBridge;
 typedef CefCppToC<cef_keyboard_handler_t, CefKeyboardHandler> KeyboardBridge;
+typedef CefCppToC<cef_focus_handler_t, CefFocusHandler> FocusBridge;
 typedef CefCppToC<cef_context_menu_handler_t, CefContextMenuHandler> ContextMenuBridge;
 
 std::mutex g_hook_lock;
@@ -230,6 +231,14 @@ void FillKeyboard(cef_keyboard_handler_t* t) {
   t->on_key_event = &OnKeyEvent;
 }
 
+// ---- CefFocusHandler ----
+
+// Sends no messages to windows, so it needs no callback scope.
+int CEF_CALLBACK OnSetFocus(cef_focus_handler_t* self, cef_browser_t* browser, cef_focus_source_t source) {
+  return FocusBridge::Get(self)->OnSetFocus(CefBrowserFromC(browser), source);
+}
+void FillFocus(cef_focus_handler_t* t) { t->on_set_focus = &OnSetFocus; }
+
 // ---- CefContextMenuHandler ----
 
 void CEF_CALLBACK OnBeforeContextMenu(cef_context_menu_handler_t* self, cef_browser_t* browser,
@@ -254,6 +263,9 @@ cef_context_menu_handler_t* CEF_CALLBACK GetContextMenuHandler(cef_client_t* sel
 }
 cef_display_handler_t* CEF_CALLBACK GetDisplayHandler(cef_client_t* self) {
   return DisplayBridge::Wrap(ClientBridge::Get(self)->GetDisplayHandler(), &FillDisplay);
+}
+cef_focus_handler_t* CEF_CALLBACK GetFocusHandler(cef_client_t* self) {
+  return FocusBridge::Wrap(ClientBridge::Get(self)->GetFocusHandler(), &FillFocus);
 }
 cef_keyboard_handler_t* CEF_CALLBACK GetKeyboardHandler(cef_client_t* self) {
   return KeyboardBridge::Wrap(ClientBridge::Get(self)->GetKeyboardHandler(), &FillKeyboard);
@@ -282,6 +294,7 @@ int CEF_CALLBACK OnProcessMessageReceived(cef_client_t* self, cef_browser_t* bro
 void FillClient(cef_client_t* t) {
   t->get_context_menu_handler = &GetContextMenuHandler;
   t->get_display_handler = &GetDisplayHandler;
+  t->get_focus_handler = &GetFocusHandler;
   t->get_keyboard_handler = &GetKeyboardHandler;
   t->get_life_span_handler = &GetLifeSpanHandler;
   t->get_load_handler = &GetLoadHandler;

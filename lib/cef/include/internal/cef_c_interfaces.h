@@ -267,6 +267,15 @@ typedef struct _cef_context_menu_handler_t {
   cef_unused_fn on_context_menu_dismissed;
 } cef_context_menu_handler_t;
 
+// Only on_set_focus is set: CEF's defaults for the others.
+typedef struct _cef_focus_handler_t {
+  cef_base_t base;
+  cef_unused_fn on_take_focus;
+  int (CEF_CALLBACK* on_set_focus)(struct _cef_focus_handler_t* self, cef_browser_t* browser,
+                                   cef_focus_source_t source);
+  cef_unused_fn on_got_focus;
+} cef_focus_handler_t;
+
 typedef struct _cef_client_t {
   cef_base_t base;
   cef_context_menu_handler_t* (CEF_CALLBACK* get_context_menu_handler)(
@@ -277,7 +286,7 @@ typedef struct _cef_client_t {
   void* (CEF_CALLBACK* get_download_handler)(struct _cef_client_t* self);
   void* (CEF_CALLBACK* get_drag_handler)(struct _cef_client_t* self);
   void* (CEF_CALLBACK* get_find_handler)(struct _cef_client_t* self);
-  void* (CEF_CALLBACK* get_focus_handler)(struct _cef_client_t* self);
+  cef_focus_handler_t* (CEF_CALLBACK* get_focus_handler)(struct _cef_client_t* self);
   void* (CEF_CALLBACK* get_geolocation_handler)(struct _cef_client_t* self);
   void* (CEF_CALLBACK* get_jsdialog_handler)(struct _cef_client_t* self);
   cef_keyboard_handler_t* (CEF_CALLBACK* get_keyboard_handler)(
@@ -310,8 +319,11 @@ static_assert(sizeof(cef_load_handler_t) == 16 + 4 * 4, "load handler slots");
 static_assert(sizeof(cef_request_handler_t) == 16 + 15 * 4, "request handler slots");
 static_assert(sizeof(cef_keyboard_handler_t) == 16 + 2 * 4, "keyboard handler slots");
 static_assert(sizeof(cef_context_menu_handler_t) == 16 + 4 * 4, "context menu handler slots");
+static_assert(sizeof(cef_focus_handler_t) == 16 + 3 * 4, "focus handler slots");
 // Entries we call in libcef's tables sit at these slots.
 static_assert(offsetof(cef_browser_host_t, get_window_handle) == 16 + 4 * 4, "browser host slot");
+static_assert(offsetof(cef_focus_handler_t, on_set_focus) == 16 + 1 * 4, "focus handler slot");
+static_assert(offsetof(cef_client_t, get_focus_handler) == 16 + 6 * 4, "client slot");
 static_assert(offsetof(cef_browser_t, get_main_frame) == 16 + 13 * 4, "browser slot");
 static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
 static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");

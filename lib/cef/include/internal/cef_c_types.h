@@ -190,6 +190,12 @@ typedef enum {
   ERR_NAME_NOT_RESOLVED = -105,
 } cef_errorcode_t;
 
+// What asks for a browser to take the keyboard focus.
+typedef enum {
+  FOCUS_SOURCE_NAVIGATION = 0,
+  FOCUS_SOURCE_SYSTEM,
+} cef_focus_source_t;
+
 // CEF's named threads in the browser process, in the order of the C API.
 typedef enum {
   TID_UI,
