@@ -18,13 +18,18 @@ proxy (--proxy-server=127.0.0.1:HTTP_PORT): plain requests arrive with their
 absolute address, and HTTPS arrives as a CONNECT tunnel to the HTTPS port.
 This CEF build ignores --host-resolver-rules, so the proxy does the mapping.
 
-  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json
+With --game 2048 the login marker leads to the unmodified 2048 game instead
+(fetched into the cache by scripts/setup.d/game-2048.sh), whose files are
+served under /2048/ on the game host.
+
+  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048]
 """
 import argparse
 import http.server
 import io
 import json
 import math
+import mimetypes
 import os
 import pathlib
 import select
@@ -90,10 +95,17 @@ ASSETS = {
 }
 
 
+GAME_2048 = "/2048/"
+# Downloads and the site's certificate live in the project's cache.
+CACHE = pathlib.Path(os.environ.get("VELMORA_CACHE") or
+                     pathlib.Path(os.environ.get("XDG_CACHE_HOME") or pathlib.Path.home() / ".cache") / "velmora")
+
+
 class Site(http.server.BaseHTTPRequestHandler):
     server_version = "VelmoraDemo/1.0"
     log_lock = threading.Lock()
     log_path = None
+    game_dir = None  # the 2048 game's folder when it is the game page
 
     def log_message(self, *args):  # the request log replaces stderr chatter
         pass
@@ -167,8 +179,15 @@ class Site(http.server.BaseHTTPRequestHandler):
             self.send_bytes(204, "text/plain", b"")
         elif bare.startswith("/swtest.html"):  # the client appends "&loginType=5" without a "?"
             self.send_bytes(200, "text/html; charset=utf-8", self.page("swtest.html"))
+        elif bare == "/g/velmoLogin" and self.game_dir:
+            self.send_response(302)
+            self.send_header("Location", f"http://{GAME_HOST}{GAME_2048}index.html")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
         elif bare == "/g/velmoLogin":
             self.send_bytes(200, "text/html; charset=utf-8", self.page("game.html"))
+        elif bare.startswith(GAME_2048) and self.game_dir:
+            self.send_game_file(bare[len(GAME_2048):])
         elif bare == "/news.html":
             self.send_bytes(200, "text/html; charset=utf-8", self.page("news.html"))
         elif bare in ASSETS:
@@ -176,6 +195,15 @@ class Site(http.server.BaseHTTPRequestHandler):
             self.send_bytes(200, content_type, body)
         else:
             self.send_bytes(404, "text/html; charset=utf-8", b"<h1>Not here</h1>")
+
+    def send_game_file(self, relative):
+        """A file of the game's folder, unchanged; nothing outside it."""
+        target = (self.game_dir / relative).resolve()
+        if self.game_dir not in target.parents or not target.is_file():
+            self.send_bytes(404, "text/html; charset=utf-8", b"<h1>Not here</h1>")
+            return
+        content_type = mimetypes.guess_type(target.name)[0] or "application/octet-stream"
+        self.send_bytes(200, content_type, target.read_bytes())
 
     do_HEAD = do_GET
 
@@ -196,9 +224,18 @@ def main():
     parser.add_argument("--http-port", type=int, default=0)
     parser.add_argument("--https-port", type=int, default=0)
     parser.add_argument("--log", default="demo-requests.log")
-    parser.add_argument("--cert-dir", default=os.environ.get("VELMORA_CACHE", str(pathlib.Path.home() / ".cache/velmora")))
+    parser.add_argument("--cert-dir", default=str(CACHE))
     parser.add_argument("--ready", help="write the ports and resolver rules here as JSON once serving")
+    parser.add_argument("--game", choices=["demo", "2048"], default="demo",
+                        help="the game page behind the login marker")
+    parser.add_argument("--game-dir", help="the 2048 game's folder (default: the cache's games/2048)")
     args = parser.parse_args()
+
+    if args.game == "2048":
+        folder = pathlib.Path(args.game_dir or CACHE / "games" / "2048")
+        if not (folder / "index.html").is_file():
+            parser.error(f"no 2048 game in {folder}: run scripts/setup.d/game-2048.sh")
+        Site.game_dir = folder.resolve()
 
     Site.log_path = args.log
     open(args.log, "w").close()

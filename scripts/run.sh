@@ -7,6 +7,9 @@
 # Xvfb for VELMORA_RUN_SECONDS (default 30), a screenshot is saved and the
 # client is closed again.
 #
+# VELMORA_DEMO_GAME=2048 puts the unmodified 2048 game behind the login
+# instead of the demo game page.
+#
 # The screenshot goes to build/run/screenshot.png; the site's request log to
 # build/run/requests.log; addresses opened outside to build/run/opened-urls.log.
 set -euo pipefail
@@ -28,7 +31,8 @@ velmora_wine_start
 velmora_record_opened_urls "$out/opened-urls.log"
 
 rm -f "$out/site.json"
-python3 "$repo/demo/site.py" --log "$out/requests.log" --ready "$out/site.json" >/dev/null 2>&1 &
+python3 "$repo/demo/site.py" --log "$out/requests.log" --ready "$out/site.json" \
+  --game "${VELMORA_DEMO_GAME:-demo}" >/dev/null 2>&1 &
 site=$!
 trap 'kill $site 2>/dev/null; velmora_wine_stop' EXIT
 for _ in $(seq 100); do [ -f "$out/site.json" ] && break; sleep 0.1; done

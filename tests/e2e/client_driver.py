@@ -77,10 +77,10 @@ class DemoSite:
 class Client:
     """One velmora.exe in a Wine virtual desktop of its own name."""
 
-    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None):
+    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None, extra_flags=()):
         self.repo, self.bin, self.out, self.desktop = repo, bin_dir, out, desktop
         flags = (repo / "scripts" / "cef-wine-switches").read_text().split()
-        flags += [f"--proxy-server={site.proxy}", "--ignore-certificate-errors"]
+        flags += [f"--proxy-server={site.proxy}", "--ignore-certificate-errors", *extra_flags]
         env = dict(os.environ, VELMORA_DESKTOP=desktop)
         self.process = subprocess.Popen(
             [str(repo / "scripts" / "wine-run.sh"), "--desktop", str(bin_dir / "velmora.exe"), *flags],
@@ -93,8 +93,13 @@ class Client:
         out = self.out / f"driver-{self.desktop}.txt"
         out.unlink(missing_ok=True)
         env = dict(os.environ, VELMORA_DRIVER_OUT="Z:" + str(out).replace("/", "\\"))
-        subprocess.run(["wine", "explorer", f"/desktop={self.desktop}", str(self.bin / "windriver.exe"),
-                        *map(str, args)], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        try:
+            subprocess.run(["wine", "explorer", f"/desktop={self.desktop}", str(self.bin / "windriver.exe"),
+                            *map(str, args)], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=60)
+        except subprocess.TimeoutExpired:
+            print(f"     windriver {' '.join(map(str, args))} did not return", flush=True)
+            return ""
         # The program runs on inside the desktop: wait for its output.
         wait_for(lambda: out.exists() and out.stat().st_size > 0, 5, 0.1)
         return out.read_text() if out.exists() else ""
