@@ -8,7 +8,6 @@ scripts/test.sh (DISPLAY, WINEPREFIX and VELMORA_URL_LOG set).
 """
 import json
 import os
-import pathlib
 import subprocess
 import sys
 import time
@@ -167,6 +166,17 @@ class Client:
 
     # ---- ending ----
 
+    def close_with_buttons(self, check, game_width=None):
+        """Closes the game window (when its width is given) and then the
+        client with their close buttons; checks that it ends cleanly."""
+        if game_width:
+            self.click("Velmora", game_width - 23, 16)
+            check("closing the game shows the login again", wait_for(self.login_window, 10))
+        self.click("Velmora", 1057, 20)
+        code = self.wait(60)
+        check("closing the login window ends the process with exit code 0", code == 0, code)
+        check("no client process is left", no_client_left(), client_processes())
+
     def wait(self, seconds=60):
         try:
             return self.process.wait(timeout=seconds)
@@ -178,9 +188,25 @@ class Client:
             self.process.kill()
 
 
+def run_one_client(repo, bin_dir, out, desktop, steps, check):
+    """Starts the demo site and one client, runs steps(client, site), and
+    stops both whatever happens; returns the checks' exit code."""
+    out.mkdir(parents=True, exist_ok=True)
+    site = DemoSite(repo, out)
+    client = None
+    try:
+        client = Client(repo, bin_dir, out, site, desktop)
+        steps(client, site)
+    finally:
+        if client:
+            client.kill()
+        site.stop()
+    return check.summary()
+
+
 def client_processes(pattern=r"velmora\.exe"):
     return subprocess.run(["pgrep", "-f", pattern], stdout=subprocess.PIPE, text=True).stdout.split()
 
 
-def no_client_left(seconds=15):
+def no_client_left(seconds=30):
     return wait_for(lambda: not client_processes(), seconds)

@@ -16,8 +16,8 @@ import pathlib
 import sys
 import time
 
-from client_driver import (SCREEN_H, SCREEN_W, TRAY_ICON_ID, WM_LBUTTONUP, WM_TRAY_NOTIFY, Checks, Client, DemoSite,
-                           client_processes, no_client_left, wait_for)
+from client_driver import (SCREEN_H, SCREEN_W, TRAY_ICON_ID, WM_LBUTTONUP, WM_TRAY_NOTIFY, Checks,
+                           run_one_client, wait_for)
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -31,17 +31,7 @@ def opened_urls():
 
 
 def main():
-    OUT.mkdir(parents=True, exist_ok=True)
-    site = DemoSite(REPO, OUT)
-    client = None
-    try:
-        client = Client(REPO, BIN, OUT, site, f"velmora-e2e-{os.getpid()}")
-        run_steps(client, site)
-    finally:
-        if client:
-            client.kill()
-        site.stop()
-    return check.summary()
+    return run_one_client(REPO, BIN, OUT, f"velmora-e2e-{os.getpid()}", run_steps, check)
 
 
 def run_steps(client, site):
@@ -133,10 +123,7 @@ def run_steps(client, site):
     wait_for(client.login_window, 10)
 
     # 10. Closing the login window ends the process with 0, leaving nothing.
-    client.click("Velmora", 1057, 20)
-    code = client.wait(60)
-    check("closing the login window ends the process with exit code 0", code == 0, code)
-    check("no client process is left", no_client_left(), client_processes())
+    client.close_with_buttons(check)
 
 
 if __name__ == "__main__":

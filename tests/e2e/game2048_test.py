@@ -24,7 +24,7 @@ import sys
 import time
 
 from client_driver import (SCREEN_H, SCREEN_W, TRAY_ICON_ID, WM_LBUTTONUP, WM_TRAY_NOTIFY, WS_CAPTION, Checks, Client,
-                           DemoSite, client_processes, no_client_left, wait_for)
+                           DemoSite, wait_for)
 import devtools
 from local_storage import Board, read_board
 
@@ -129,15 +129,6 @@ def log_in(client, site):
     return game
 
 
-def close_client(client, game_width):
-    client.click("Velmora", game_width - 23, 16)  # the game window's close button
-    check("closing the game shows the login again", wait_for(client.login_window, 10))
-    client.click("Velmora", 1057, 20)  # the login window's close button
-    code = client.wait(60)
-    check("closing the client ends it with exit code 0", code == 0, code)
-    check("no client process is left", no_client_left(), client_processes())
-
-
 def first_run(site):
     client = start_client(site, "a", portal_requests(site))
     try:
@@ -207,7 +198,7 @@ def first_run(site):
 
         # 6. Close the game and the client with their buttons; the profile on
         # disk then holds the last board.
-        close_client(client, width)
+        client.close_with_buttons(check, width)
         final = disk_board()
         check("the Local Storage database holds the last board", final == played, f"{played} then {final}")
         check("the saved board holds more tiles than a new game's two", final and final.tiles > 2, final)
@@ -230,7 +221,7 @@ def second_run(site, first):
         print(f"     second run starts with {restored}", flush=True)
         client.click("Velmora", (game[1][2] - game[1][0]) // 2, 400)
         later = play(client, "in the second run", restored or first)
-        close_client(client, game[1][2] - game[1][0])
+        client.close_with_buttons(check, game[1][2] - game[1][0])
         saved = disk_board()
         check("the second run's saved board plays on from the first run's",
               saved == later and saved.score >= first.score and saved.best >= first.best, f"{first} then {saved}")

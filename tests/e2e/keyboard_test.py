@@ -13,7 +13,7 @@ import sys
 import time
 
 from client_driver import (SC_RESTORE, SCREEN_H, SCREEN_W, TRAY_ICON_ID, WM_LBUTTONUP, WM_SYSCOMMAND, WM_TRAY_NOTIFY,
-                           WS_CAPTION, Checks, Client, DemoSite, client_processes, no_client_left, wait_for)
+                           WS_CAPTION, Checks, run_one_client, wait_for)
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -36,17 +36,7 @@ def press_and_count(client, site, names, what):
 
 
 def main():
-    OUT.mkdir(parents=True, exist_ok=True)
-    site = DemoSite(REPO, OUT)
-    client = None
-    try:
-        client = Client(REPO, BIN, OUT, site, DESKTOP)
-        run_steps(client, site)
-    finally:
-        if client:
-            client.kill()
-        site.stop()
-    return check.summary()
+    return run_one_client(REPO, BIN, OUT, DESKTOP, run_steps, check)
 
 
 def run_steps(client, site):
@@ -121,12 +111,7 @@ def run_steps(client, site):
     client.screenshot("2-restored")
 
     # Close the game and then the client with their buttons.
-    client.click("Velmora", width - 23, 16)
-    check("closing the game shows the login again", wait_for(client.login_window, 10))
-    client.click("Velmora", 1057, 20)
-    code = client.wait(60)
-    check("closing the login window ends the process with exit code 0", code == 0, code)
-    check("no client process is left", no_client_left(), client_processes())
+    client.close_with_buttons(check, width)
 
 
 if __name__ == "__main__":
