@@ -43,6 +43,10 @@ struct Request : CurlHandle {
   size_t pendingOffset = 0;
   bool paused = false;
   bool done = false;
+  // WinINet's receive time-out: the longest wait for the next bytes once
+  // the connection stands (libcurl has no such limit of its own).
+  std::chrono::milliseconds receiveTimeout{30000};
+  std::chrono::steady_clock::time_point lastData = std::chrono::steady_clock::now();
   CURLcode result = CURLE_OK;
   // Headers of the latest response (redirects are followed, as WinINet does).
   long status = 0;
@@ -69,6 +73,7 @@ std::string TrimLine(const char* text, size_t length) {
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   Request* request = static_cast<Request*>(user);
   size_t length = size * count;
+  request->lastData = std::chrono::steady_clock::now();
   if (StartsWithNoCase(data, length, "http/")) {
     // A new response starts: forget the headers of the one before.
     std::string line = TrimLine(data, length);
@@ -94,6 +99,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   Request* request = static_cast<Request*>(user);
+  request->lastData = std::chrono::steady_clock::now();
   if (request->pending.size() - request->pendingOffset > kPauseAbove) {
     request->paused = true;
     return CURL_WRITEFUNC_PAUSE;
@@ -123,7 +129,18 @@ void Pump(Request* request) {
       }
     }
     if (request->done || request->pendingOffset < request->pending.size()) break;
-    curl_multi_poll(request->multi, nullptr, 0, 1000, nullptr);
+    auto now = std::chrono::steady_clock::now();
+    curl_off_t connected = 0;
+    curl_easy_getinfo(request->easy, CURLINFO_CONNECT_TIME_T, &connected);
+    if (connected == 0) request->lastData = now;  // the connect time-out governs until then
+    auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - request->lastData);
+    if (silent >= request->receiveTimeout) {
+      request->done = true;
+      request->result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    int wait = static_cast<int>(std::min<int64_t>(1000, (request->receiveTimeout - silent).count()));
+    curl_multi_poll(request->multi, nullptr, 0, wait, nullptr);
   }
 }
 
@@ -172,8 +189,18 @@ class CurlCdnClient : public CdnClient {
     request->headers = HeaderList(headers != nullptr ? headers : "", headersLength);
     if (flags & 0x00000100) request->headers = curl_slist_append(request->headers, "Pragma: no-cache");
     if (flags & 0x80000000) request->headers = curl_slist_append(request->headers, "Cache-Control: no-cache");
+    // WinINet hands over every body byte the CDN sends, so a body longer
+    // than its Content-Length shows as one. libcurl would stop at the
+    // length: it reads to the end of the connection instead, which the CDN
+    // closes after this one answer.
+    request->headers = curl_slist_append(request->headers, "Connection: close");
     CURL* easy = request->easy;
     curl_easy_setopt(easy, CURLOPT_URL, url);
+    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);  // the path as given, dot segments unfolded
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    // WinINet's connect time-out; its receive time-out is kept by Pump.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeoutMs));
+    request->receiveTimeout = std::chrono::milliseconds(m_options.receiveTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, session->agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request->headers);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);

@@ -62,6 +62,12 @@ bool COutBuf::Reserve(int64_t needed) {
     // realloc can move large storage by remapping its pages instead of
     // copying them, and leaves the old storage in place when it fails.
     char* storage = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(target)));
+    if (storage == nullptr && target > capacity) {
+      // Short of memory (a 32-bit process with a large download): the
+      // exact size the grow step asks for may still fit.
+      target = capacity;
+      storage = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(target)));
+    }
     if (storage == nullptr) return false;
     m_data = storage;
     m_allocated = static_cast<int32_t>(target);
@@ -74,7 +80,17 @@ bool COutBuf::Write(const void* bytes, int32_t count) {
   if (count == 0) return true;
   if (count < 0 || bytes == nullptr) return false;
   int64_t needed = int64_t(m_length) + count;
-  if (needed > m_capacity && !Reserve(needed)) return false;
+  if (needed > m_capacity) {
+    // Bytes from our own storage (Append of the buffer to itself) move
+    // with it when growth reallocates.
+    const char* source = static_cast<const char*>(bytes);
+    uintptr_t at = reinterpret_cast<uintptr_t>(source);
+    uintptr_t begin = reinterpret_cast<uintptr_t>(m_data);
+    bool own = m_data != nullptr && at >= begin && at < begin + static_cast<uintptr_t>(m_length);
+    size_t offset = own ? at - begin : 0;
+    if (!Reserve(needed)) return false;
+    if (own) bytes = m_data + offset;
+  }
   std::memcpy(m_data + m_length, bytes, static_cast<size_t>(count));
   m_length += count;
   return true;
