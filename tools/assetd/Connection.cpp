@@ -75,7 +75,17 @@ void Connection::ReadRequest() {
     return;
   }
   m_state = State::kReading;
-  ArmDeadline(m_context.limits.idleTimeout);
+  std::chrono::milliseconds wait = m_context.limits.idleTimeout;
+  if (!m_received.empty()) {
+    auto left = m_context.limits.requestTimeout - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                      std::chrono::steady_clock::now() - m_requestStart);
+    if (left.count() <= 0) {
+      CloseNow();  // the request did not arrive whole in time
+      return;
+    }
+    wait = std::min(wait, left);
+  }
+  ArmDeadline(wait);
   auto self = shared_from_this();
   m_socket.async_read_some(asio::buffer(m_readArea),
                            [self](const asio::error_code& error, size_t count) { self->OnRead(error, count); });
@@ -87,6 +97,7 @@ void Connection::OnRead(const asio::error_code& error, size_t count) {
     CloseNow();  // the client left, or the deadline closed the socket
     return;
   }
+  if (m_received.empty()) m_requestStart = std::chrono::steady_clock::now();
   m_received.append(m_readArea.data(), count);
   ReadRequest();
 }
@@ -106,6 +117,7 @@ bool Connection::TakeRequest(std::string* request) {
       *request = std::move(candidate);
       m_received.erase(0, end + 4);
       m_scanFrom = 0;
+      m_requestStart = std::chrono::steady_clock::now();  // a pipelined one's time starts at its turn
       return true;
     }
   }

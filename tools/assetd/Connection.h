@@ -20,6 +20,9 @@ struct TransportLimits {
   size_t maxRequestBytes = 64 * 1024;            // headers past this get 431
   int maxConnections = 256;
   std::chrono::milliseconds idleTimeout{30000};  // waiting on the client
+  // A whole request, from its first byte: a client that trickles bytes
+  // restarts the idle timer each time, but cannot hold its place longer.
+  std::chrono::milliseconds requestTimeout{10000};
   std::chrono::milliseconds closeLinger{2000};   // reading out a closing client
 };
 
@@ -73,6 +76,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   State m_state = State::kReading;
   bool m_stopping = false;
   std::string m_received;  // bytes not yet taken as a request
+  std::chrono::steady_clock::time_point m_requestStart;  // first byte of the request in m_received
   size_t m_scanFrom = 0;   // where the search for the empty line resumes
   std::array<char, 16384> m_readArea;
   std::shared_ptr<COutBuf> m_response;
