@@ -7,6 +7,15 @@
 #include <cstring>
 #include <new>
 
+// Where storage comes from. The fuzz build puts an allocator with a
+// ceiling here, to reach the paths taken when memory runs short.
+#ifdef VELMORA_OUTBUF_REALLOC
+extern "C" void* VELMORA_OUTBUF_REALLOC(void* storage, size_t size);
+#define VELMORA_REALLOC VELMORA_OUTBUF_REALLOC
+#else
+#define VELMORA_REALLOC std::realloc
+#endif
+
 namespace {
 constexpr int32_t kDefaultGrowBy = 256;
 constexpr int kPrintfScratch = 4096;
@@ -61,12 +70,12 @@ bool COutBuf::Reserve(int64_t needed) {
     if (target > INT32_MAX) target = capacity;
     // realloc can move large storage by remapping its pages instead of
     // copying them, and leaves the old storage in place when it fails.
-    char* storage = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(target)));
+    char* storage = static_cast<char*>(VELMORA_REALLOC(m_data, static_cast<size_t>(target)));
     if (storage == nullptr && target > capacity) {
       // Short of memory (a 32-bit process with a large download): the
       // exact size the grow step asks for may still fit.
       target = capacity;
-      storage = static_cast<char*>(std::realloc(m_data, static_cast<size_t>(target)));
+      storage = static_cast<char*>(VELMORA_REALLOC(m_data, static_cast<size_t>(target)));
     }
     if (storage == nullptr) return false;
     m_data = storage;
