@@ -21,8 +21,8 @@ class WinInetCdnClient : public CdnClient {
   Handle OpenSession(const char* agent, uint32_t accessType) override {
     HINTERNET session = InternetOpenA(agent, accessType, nullptr, nullptr, 0);
     if (session != nullptr) {
-      // The documented defaults, set explicitly: Wine's WinINet would
-      // otherwise wait on a silent CDN without end.
+      // WinINet's own defaults unless configured otherwise; the
+      // request that InternetOpenUrl makes inherits them.
       DWORD connect = m_options.connectTimeoutMs;
       DWORD receive = m_options.receiveTimeoutMs;
       InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
