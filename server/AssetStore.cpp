@@ -1,5 +1,6 @@
 // The asset store behind ProcessRequest: cache files named by the MD5 of the
 // request path, filled from the CDN on a miss.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@ namespace {
 const char kRequestHeaders[] = "Accept: */*\r\n\r\n";
 constexpr uint32_t kReadPiece = 16384;
 constexpr uint32_t kReasonArea = 124;
+constexpr uint32_t kLargestExpectedBody = 64u << 20;
 
 enum DownloadResult { kComplete = 0, kCannotRequest = 1, kIncomplete = 3, kNoConnection = 4 };
 
@@ -164,18 +166,24 @@ int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status
     result = kCannotRequest;
   } else {
     bool readFailed = false;
+    // The announced length is a hint for the storage, bounded so that a
+    // CDN's claim cannot take a 32-bit process's address space.
+    if (sink != nullptr) sink->ExpectSize(static_cast<int32_t>(std::min(contentLength, kLargestExpectedBody)));
     char piece[kReadPiece];
     for (;;) {
+      // Each piece goes straight into the body's storage.
+      char* area = sink != nullptr ? sink->Room(static_cast<int32_t>(kReadPiece)) : piece;
+      if (area == nullptr) {
+        readFailed = true;  // out of memory: the body cannot be whole
+        break;
+      }
       uint32_t count = 0;
-      if (!m_cdn->Read(request, piece, kReadPiece, &count)) {
+      if (!m_cdn->Read(request, area, kReadPiece, &count)) {
         readFailed = true;
         break;
       }
       if (count == 0) break;
-      if (sink != nullptr && !sink->Write(piece, static_cast<int32_t>(count))) {
-        readFailed = true;  // out of memory: the body cannot be whole
-        break;
-      }
+      if (sink != nullptr) sink->Commit(static_cast<int32_t>(count));
     }
     if (readFailed) {
       result = kIncomplete;

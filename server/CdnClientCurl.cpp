@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t kPauseAbove = 1 << 20;  // stop curl when this much is unread
+constexpr size_t kPauseAbove = 256 << 10;  // stop curl when this much is unread
 
 // Sessions and requests are closed through the same call, as in WinINet.
 struct CurlHandle {
@@ -27,8 +27,15 @@ struct Session : CurlHandle {
   std::string agent;
 };
 
+// The unread-bytes store of the last request this thread closed: a new
+// request takes it over rather than faulting in fresh memory.
+thread_local std::string t_spareStore;
+
 struct Request : CurlHandle {
+  Request() { pending.swap(t_spareStore); }
   ~Request() override {
+    pending.clear();
+    if (pending.capacity() <= 2 * kPauseAbove) t_spareStore.swap(pending);
     if (multi != nullptr) {
       if (easy != nullptr) curl_multi_remove_handle(multi, easy);
       curl_multi_cleanup(multi);
@@ -41,6 +48,11 @@ struct Request : CurlHandle {
   curl_slist* headers = nullptr;
   std::string pending;  // received body bytes not yet read
   size_t pendingOffset = 0;
+  // The reader's area while it waits in Read: body bytes go straight there
+  // and only what does not fit waits in `pending`.
+  char* target = nullptr;
+  size_t targetRoom = 0;
+  size_t targetFilled = 0;
   bool paused = false;
   bool done = false;
   // WinINet's receive time-out: the longest wait for the next bytes once
@@ -107,14 +119,25 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   if (request->pendingOffset == request->pending.size()) {
     request->pending.clear();
     request->pendingOffset = 0;
+    size_t direct = std::min(size * count, request->targetRoom - request->targetFilled);
+    if (request->target != nullptr && direct > 0) {
+      std::memcpy(request->target + request->targetFilled, data, direct);
+      request->targetFilled += direct;
+      request->pending.append(data + direct, size * count - direct);
+      return size * count;
+    }
   }
   request->pending.append(data, size * count);
   return size * count;
 }
 
+bool HasBytes(const Request* request) {
+  return request->targetFilled > 0 || request->pendingOffset < request->pending.size();
+}
+
 // Lets curl work until body bytes are waiting or the transfer has ended.
 void Pump(Request* request) {
-  while (!request->done && request->pendingOffset == request->pending.size()) {
+  while (!request->done && !HasBytes(request)) {
     if (request->paused) {
       request->paused = false;
       curl_easy_pause(request->easy, CURLPAUSE_CONT);
@@ -128,7 +151,7 @@ void Pump(Request* request) {
         request->result = message->data.result;
       }
     }
-    if (request->done || request->pendingOffset < request->pending.size()) break;
+    if (request->done || HasBytes(request)) break;
     auto now = std::chrono::steady_clock::now();
     curl_off_t connected = 0;
     curl_easy_getinfo(request->easy, CURLINFO_CONNECT_TIME_T, &connected);
@@ -250,7 +273,19 @@ class CurlCdnClient : public CdnClient {
     *read = 0;
     Request* request = AsRequest(handle);
     if (request == nullptr) return false;
-    Pump(request);
+    if (request->pendingOffset == request->pending.size()) {
+      request->target = static_cast<char*>(buffer);
+      request->targetRoom = size;
+      request->targetFilled = 0;
+      Pump(request);
+      request->target = nullptr;
+      request->targetRoom = 0;
+      if (request->targetFilled > 0) {
+        *read = static_cast<uint32_t>(request->targetFilled);
+        request->targetFilled = 0;
+        return true;
+      }
+    }
     size_t available = request->pending.size() - request->pendingOffset;
     if (available == 0) {
       // The end of the body, or a transfer that broke off.

@@ -7,6 +7,11 @@
 #include <cstring>
 #include <new>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 // Where storage comes from. The fuzz build puts an allocator with a
 // ceiling here, to reach the paths taken when memory runs short.
 #ifdef VELMORA_OUTBUF_REALLOC
@@ -19,6 +24,25 @@ extern "C" void* VELMORA_OUTBUF_REALLOC(void* storage, size_t size);
 namespace {
 constexpr int32_t kDefaultGrowBy = 256;
 constexpr int kPrintfScratch = 4096;
+
+// Storage of many megabytes (a large download) is faulted in page by page
+// as it fills; on Linux, 2 MiB pages make that a few hundred times fewer
+// faults. A hint only: where it is not taken nothing changes. It covers
+// the whole mapping, pages partly ours included, so that the mapping stays
+// one piece that realloc can still grow by remapping.
+void AskForLargePages(char* storage, size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr size_t kLargePages = 4u << 20;
+  if (size < kLargePages) return;
+  uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  uintptr_t begin = reinterpret_cast<uintptr_t>(storage) & ~(page - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(storage) + size + page - 1) & ~(page - 1);
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)storage;
+  (void)size;
+#endif
+}
 }  // namespace
 
 COutBuf::COutBuf()
@@ -32,6 +56,7 @@ void COutBuf::Clear() {
   m_length = 0;
   m_capacity = 0;
   m_allocated = 0;
+  m_expectedSize = 0;
 }
 
 const char* COutBuf::Data() const { return m_data; }
@@ -67,6 +92,7 @@ bool COutBuf::Reserve(int64_t needed) {
     // Reserve at least double the old storage behind the visible capacity.
     int64_t target = capacity;
     if (m_allocated > 0 && int64_t(m_allocated) * 2 > target) target = int64_t(m_allocated) * 2;
+    if (m_expectedSize > target) target = m_expectedSize;
     if (target > INT32_MAX) target = capacity;
     // realloc can move large storage by remapping its pages instead of
     // copying them, and leaves the old storage in place when it fails.
@@ -80,6 +106,7 @@ bool COutBuf::Reserve(int64_t needed) {
     if (storage == nullptr) return false;
     m_data = storage;
     m_allocated = static_cast<int32_t>(target);
+    AskForLargePages(storage, static_cast<size_t>(target));
   }
   m_capacity = static_cast<int32_t>(capacity);
   return true;
@@ -103,6 +130,17 @@ bool COutBuf::Write(const void* bytes, int32_t count) {
   std::memcpy(m_data + m_length, bytes, static_cast<size_t>(count));
   m_length += count;
   return true;
+}
+
+char* COutBuf::Room(int32_t count) {
+  if (count <= 0) return nullptr;
+  int64_t needed = int64_t(m_length) + count;
+  if (needed > m_capacity && !Reserve(needed)) return nullptr;
+  return m_data + m_length;
+}
+
+void COutBuf::Commit(int32_t count) {
+  if (count > 0 && int64_t(m_length) + count <= m_capacity) m_length += count;
 }
 
 const char* COutBuf::CStr() {
