@@ -1,5 +1,7 @@
 #include "HTTPServer.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -22,7 +24,7 @@ constexpr int kBodyGrowBy = 256;
 
 // "%a, %d %b %Y %H:%M:%S GMT" with English names whatever the C locale is
 // (another thread may have switched it), and thread-safe.
-std::string HttpDateNow() {
+const std::string& HttpDateNow() {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -90,7 +92,7 @@ bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* kee
   if (request.find(kKeepAliveMarker) != std::string::npos) *keepAlive = 1;
 
   std::string contentType = ContentTypeFor(path);
-  std::string date = HttpDateNow();
+  const std::string& date = HttpDateNow();
 
   COutBuf body;
   body.SetGrowBy(kBodyGrowBy);
@@ -104,6 +106,8 @@ bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* kee
   if (headerLength < 0 || headerLength >= kHeaderArea) return false;  // cannot happen: every part is bounded
 
   out->Clear();
+  // One allocation for the whole answer.
+  out->ExpectSize(static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t(headerLength) + body.GetLength())));
   out->Write(header, headerLength);
   out->Write(body.GetData(), body.GetLength());
   return true;

@@ -65,12 +65,18 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void CloseGracefully();
   void Drain();
   void CloseNow();
+  // Closes the connection `after` from now unless armed again first.
   void ArmDeadline(std::chrono::milliseconds after);
+  void StartTimer();
+  // No deadline while the responder works; the timer may stay pending.
+  void SuspendDeadline();
   void CancelDeadline();
 
   asio::ip::tcp::socket m_socket;
   asio::steady_timer m_deadline;
   unsigned m_deadlineGeneration = 0;
+  std::chrono::steady_clock::time_point m_deadlineAt = std::chrono::steady_clock::time_point::max();
+  bool m_timerWaiting = false;  // an async_wait on m_deadline is pending
   ServingContext& m_context;
   std::string m_peer;
   State m_state = State::kReading;
