@@ -1,7 +1,8 @@
 // COutBuf under any sequence of operations, checked against a plain string
 // model: the same bytes, 0 <= length <= capacity, data null exactly when
 // capacity is 0, and growth to the smallest multiple of the grow step.
-// Includes appending a buffer to itself, and growth under memory pressure:
+// Includes appending a buffer to itself, reading straight into its room,
+// and growth under memory pressure:
 // with an allocation ceiling, growth succeeds exactly when the size that
 // the grow step asks for fits, whatever reserve the buffer would like.
 #include <unistd.h>
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!input.Empty() && ++steps < 64) {
     uint8_t op = input.Byte();
     int32_t capacityBefore = buffer.GetCapacity();
-    switch (op % 16) {
+    switch (op % 17) {
       case 0: {
         std::string bytes = input.Bytes(input.Byte() * 8u);
         bool ok = buffer.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -262,6 +263,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 15:
         GrowUnderPressure(input);
         break;
+      case 16: {
+        // A read straight into the buffer: room for up to 4 KiB, some of
+        // it filled and committed, under an expected size that may lie
+        // anywhere; growth still follows the grow step.
+        if (op & 0x80) buffer.ExpectSize(static_cast<int32_t>(input.Dword() % (256 * 1024)));
+        int32_t room = 1 + input.Byte() * 16;
+        char* area = buffer.Room(room);
+        FUZZ_CHECK(area != nullptr);
+        FUZZ_CHECK(area == buffer.GetData() + buffer.GetLength());
+        CheckGrowth(buffer, capacityBefore, model.bytes.size() + static_cast<size_t>(room), model.growBy);
+        std::string bytes = input.Bytes(static_cast<size_t>(input.Byte()) * 16 % static_cast<size_t>(room + 1));
+        std::memcpy(area, bytes.data(), bytes.size());
+        buffer.Commit(static_cast<int32_t>(bytes.size()));
+        buffer.Commit(-1);  // refused
+        model.bytes += bytes;
+        break;
+      }
     }
     CheckState(buffer, model);
   }
