@@ -49,6 +49,58 @@ void AskForLargePages(char* storage, size_t size) {
   (void)size;
 #endif
 }
+
+// The whole file in fresh storage of exactly its size (none for an empty
+// file); false when it cannot be opened or read in full.
+#ifndef _WIN32
+// In plain system calls: a cached asset costs one open, one fstat, one
+// read and one close, where stdio would add seeks, a second fstat and a
+// FILE of its own to every answer.
+bool ReadWholeFile(const char* path, char** storage, size_t* size) {
+  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info;
+  bool ok = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= INT32_MAX;
+  *size = ok ? static_cast<size_t>(info.st_size) : 0;
+  if (ok && *size > 0) {
+    *storage = static_cast<char*>(std::malloc(*size));
+    size_t got = 0;
+    while (*storage != nullptr && got < *size) {
+      ssize_t count = read(descriptor, *storage + got, *size - got);
+      if (count < 0 && errno == EINTR) continue;
+      if (count <= 0) break;
+      got += static_cast<size_t>(count);
+    }
+    ok = *storage != nullptr && got == *size;
+  }
+  close(descriptor);
+  if (!ok) {
+    std::free(*storage);
+    *storage = nullptr;
+  }
+  return ok;
+}
+#else
+bool ReadWholeFile(const char* path, char** storage, size_t* size) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  long length = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
+  bool ok = length >= 0 && length <= INT32_MAX && std::fseek(file, 0, SEEK_SET) == 0;
+  *size = ok ? static_cast<size_t>(length) : 0;
+  if (ok && *size > 0) {
+    *storage = static_cast<char*>(std::malloc(*size));
+    ok = *storage != nullptr && std::fread(*storage, 1, *size, file) == *size;
+  }
+  std::fclose(file);
+  if (!ok) {
+    std::free(*storage);
+    *storage = nullptr;
+  }
+  return ok;
+}
+#endif
+
 }  // namespace
 
 COutBuf::COutBuf()
@@ -173,68 +225,14 @@ bool COutBuf::Printf(const char* format, ...) {
 }
 
 bool COutBuf::LoadFile(const char* path) {
-#ifndef _WIN32
-  // The same steps in plain system calls: a cached asset costs one open,
-  // one fstat, one read and one close, where stdio would add seeks, a
-  // second fstat and a FILE of its own to every answer.
-  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
-  if (descriptor < 0) return false;
-  struct stat info;
-  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > INT32_MAX) {
-    close(descriptor);
-    return false;
-  }
-  size_t size = static_cast<size_t>(info.st_size);
-  if (size == 0) {
-    close(descriptor);
-    return true;
-  }
-  char* storage = static_cast<char*>(std::malloc(size));
-  size_t got = 0;
-  while (storage != nullptr && got < size) {
-    ssize_t count = read(descriptor, storage + got, size - got);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    got += static_cast<size_t>(count);
-  }
-  close(descriptor);
-  if (storage == nullptr || got != size) {
-    std::free(storage);
-    return false;
-  }
+  char* storage = nullptr;
+  size_t size = 0;
+  if (!ReadWholeFile(path, &storage, &size)) return false;
+  if (size == 0) return true;  // an empty file leaves the contents as they were
   std::free(m_data);
   m_data = storage;
   m_length = m_capacity = m_allocated = static_cast<int32_t>(size);
   return true;
-#else
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  if (size < 0 || size > INT32_MAX || std::fseek(file, 0, SEEK_SET) != 0) {
-    std::fclose(file);
-    return false;
-  }
-  if (size == 0) {
-    std::fclose(file);
-    return true;
-  }
-  char* storage = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
-  if (storage == nullptr) {
-    std::fclose(file);
-    return false;
-  }
-  size_t got = std::fread(storage, 1, static_cast<size_t>(size), file);
-  std::fclose(file);
-  if (got != static_cast<size_t>(size)) {
-    std::free(storage);
-    return false;
-  }
-  std::free(m_data);
-  m_data = storage;
-  m_length = m_capacity = m_allocated = static_cast<int32_t>(size);
-  return true;
-#endif
 }
 
 bool COutBuf::SaveFile(const char* path) {
