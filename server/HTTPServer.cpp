@@ -1,7 +1,5 @@
 #include "HTTPServer.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -106,8 +104,6 @@ bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* kee
   if (headerLength < 0 || headerLength >= kHeaderArea) return false;  // cannot happen: every part is bounded
 
   out->Clear();
-  // One allocation for the whole answer.
-  out->ExpectSize(static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t(headerLength) + body.GetLength())));
   out->Write(header, headerLength);
   out->Write(body.GetData(), body.GetLength());
   return true;
