@@ -100,13 +100,16 @@ int main(int argc, char** argv) {
     ours.push_back(our);
     double versusProcess = our / Median(curlWall);
     double versusTransfer = our / Median(curlTransfer);
-    allWithin = allWithin && versusProcess <= 1.5;
+    // Against curl's own transfer time: 1.5x for the first (smallest)
+    // download, where fixed costs weigh most, 1.2x for the larger ones.
+    allWithin = allWithin && versusTransfer <= (i == 3 ? 1.5 : 1.2);
     std::printf("%-14s %9.2f ms %9.2f ms %9.2f ms %9.2fx %9.2fx\n", path.c_str(), our * 1e3, Median(curlWall) * 1e3,
                 Median(curlTransfer) * 1e3, versusProcess, versusTransfer);
   }
   if (ours.size() >= 2) {
     std::printf("cost of the last to the first download: %.1fx\n", ours.back() / ours.front());
   }
-  std::printf("target: within 1.5x of curl (as a process): %s\n", allWithin ? "met" : "NOT met");
+  std::printf("target: within 1.5x of curl's transfer time for the first, 1.2x for the others: %s\n",
+              allWithin ? "met" : "NOT met");
   return 0;
 }

@@ -21,11 +21,21 @@ for source in "${server_sources[@]}"; do
   objects+=("$object")
 done
 
+# outbuf_ops gets its storage from an allocator with a ceiling that the
+# fuzzer sets, to drive growth under memory pressure.
+bounded="$out/obj/OutBuf-bounded.o"
+if [ ! -f "$bounded" ] || [ "$repo/server/OutBuf.cpp" -nt "$bounded" ] || [ "$repo/server/OutBuf.h" -nt "$bounded" ]; then
+  clang++ "${flags[@]}" -fsanitize=fuzzer-no-link -DVELMORA_OUTBUF_REALLOC=FuzzBoundedRealloc \
+    -c "$repo/server/OutBuf.cpp" -o "$bounded"
+fi
+
 for target in is_request_complete process_request outbuf_ops mime_lookup; do
   binary="$out/$target"
+  linked=("${objects[@]}")
+  [ "$target" = outbuf_ops ] && linked=("$bounded" "${objects[@]:1}")
   if [ ! -f "$binary" ] || [ "$repo/fuzz/$target.cpp" -nt "$binary" ] || \
-     [ -n "$(find "${objects[@]}" "$repo/fuzz" -newer "$binary" -name '*.[oh]')" ]; then
-    clang++ "${flags[@]}" -fsanitize=fuzzer "$repo/fuzz/$target.cpp" "${objects[@]}" -lcurl -lcrypto -o "$binary"
+     [ -n "$(find "${linked[@]}" "$repo/fuzz" -newer "$binary" -name '*.[oh]')" ]; then
+    clang++ "${flags[@]}" -fsanitize=fuzzer "$repo/fuzz/$target.cpp" "${linked[@]}" -lcurl -lcrypto -o "$binary"
   fi
 done
 echo "fuzz targets in $out"

@@ -1,15 +1,33 @@
 // COutBuf under any sequence of operations, checked against a plain string
 // model: the same bytes, 0 <= length <= capacity, data null exactly when
 // capacity is 0, and growth to the smallest multiple of the grow step.
+// Includes appending a buffer to itself, reading straight into its room,
+// and growth under memory pressure:
+// with an allocation ceiling, growth succeeds exactly when the size that
+// the grow step asks for fits, whatever reserve the buffer would like.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "FuzzCheck.h"
 #include "OutBuf.h"
+
+namespace {
+
+// The ceiling of FuzzBoundedRealloc, the buffer's allocator in this build:
+// larger requests fail, as they would in a process short of memory.
+size_t g_allocationCeiling = SIZE_MAX;
+
+}  // namespace
+
+extern "C" void* FuzzBoundedRealloc(void* storage, size_t size) {
+  return size > g_allocationCeiling ? nullptr : std::realloc(storage, size);
+}
 
 namespace {
 
@@ -67,11 +85,46 @@ void CheckGrowth(const COutBuf& buffer, int32_t capacityBefore, size_t needed, i
   }
 }
 
-void Append(COutBuf& buffer, Model& model, const std::string& bytes, bool result) {
-  int32_t capacityBefore = buffer.GetCapacity();
+// `result` and `capacityBefore` are taken before the operation ran.
+void Append(COutBuf& buffer, Model& model, const std::string& bytes, bool result, int32_t capacityBefore) {
   FUZZ_CHECK(result);
   model.bytes += bytes;
   if (!bytes.empty()) CheckGrowth(buffer, capacityBefore, model.bytes.size(), model.growBy);
+}
+
+int32_t RoundUp(int64_t needed, int32_t step) { return static_cast<int32_t>((needed + step - 1) / step * step); }
+
+// A buffer of up to 32 KiB grows by up to 32 KiB more under a ceiling
+// somewhere from below its present size to above twice the new one. A
+// refused write changes nothing.
+void GrowUnderPressure(Input& input) {
+  static const std::string pattern = [] {
+    std::string bytes(64 * 1024, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 9));
+    return bytes;
+  }();
+  COutBuf buffer;
+  int32_t step = 1 + input.Byte() % 64 * 16;
+  buffer.SetGrowBy(step);
+  int32_t first = 1 + static_cast<int32_t>(input.Dword() % (32 * 1024));
+  FUZZ_CHECK(buffer.Write(pattern.data(), first));
+  int32_t second = 1 + static_cast<int32_t>(input.Dword() % (32 * 1024));
+  int32_t exact = RoundUp(int64_t(first) + second, step);
+  g_allocationCeiling = input.Dword() % (3u * static_cast<uint32_t>(exact));
+  const char* before = buffer.GetData();
+  int32_t capacityBefore = buffer.GetCapacity();
+  bool ok = buffer.Write(pattern.data() + first, second);
+  bool fits = exact <= capacityBefore || static_cast<size_t>(exact) <= g_allocationCeiling;
+  g_allocationCeiling = SIZE_MAX;
+  FUZZ_CHECK(ok == fits);
+  if (ok) {
+    FUZZ_CHECK(buffer.GetCapacity() == std::max(capacityBefore, exact));
+  } else {
+    FUZZ_CHECK(buffer.GetData() == before && buffer.GetCapacity() == capacityBefore);
+    second = 0;
+  }
+  FUZZ_CHECK(buffer.GetLength() == first + second);
+  FUZZ_CHECK(std::memcmp(buffer.GetData(), pattern.data(), static_cast<size_t>(first + second)) == 0);
 }
 
 }  // namespace
@@ -87,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!input.Empty() && ++steps < 64) {
     uint8_t op = input.Byte();
     int32_t capacityBefore = buffer.GetCapacity();
-    switch (op % 14) {
+    switch (op % 17) {
       case 0: {
         std::string bytes = input.Bytes(input.Byte() * 8u);
         bool ok = buffer.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -116,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: {
         std::string text = input.Bytes(input.Byte());
         text = text.substr(0, text.find('\0'));
-        Append(buffer, model, text, buffer.PutString(text.c_str()));
+        Append(buffer, model, text, buffer.PutString(text.c_str()), capacityBefore);
         break;
       }
       case 4: {
@@ -124,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         text = text.substr(0, text.find('\0'));
         int number = static_cast<int32_t>(input.Dword());
         bool ok = buffer.Printf("[%s|%d]", text.c_str(), number);
-        Append(buffer, model, "[" + text + "|" + std::to_string(number) + "]", ok);
+        Append(buffer, model, "[" + text + "|" + std::to_string(number) + "]", ok, capacityBefore);
         break;
       }
       case 5: {
@@ -163,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 10:
-        Append(buffer, model, otherModel, buffer.Append(other));
+        Append(buffer, model, otherModel, buffer.Append(other), capacityBefore);
         break;
       case 11: {
         // Round trip through a file: the loaded buffer holds exactly the
@@ -190,6 +243,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string junk(8, 'j');
         FUZZ_CHECK(!buffer.Write(junk.data(), count));
         FUZZ_CHECK(buffer.GetCapacity() == capacityBefore);
+        break;
+      }
+      case 14: {
+        // The buffer's own bytes: all of them (Append), or a piece of them,
+        // while growth may move the storage they lie in.
+        if (model.bytes.size() > 32 * 1024) break;
+        if (op & 0x80) {
+          Append(buffer, model, model.bytes, buffer.Append(buffer), capacityBefore);
+        } else if (!model.bytes.empty()) {
+          size_t from = input.Dword() % model.bytes.size();
+          size_t count = 1 + input.Byte() % (model.bytes.size() - from);
+          std::string piece = model.bytes.substr(from, count);
+          bool ok = buffer.Write(buffer.GetData() + from, static_cast<int32_t>(count));
+          Append(buffer, model, piece, ok, capacityBefore);
+        }
+        break;
+      }
+      case 15:
+        GrowUnderPressure(input);
+        break;
+      case 16: {
+        // A read straight into the buffer: room for up to 4 KiB, some of
+        // it filled and committed, under an expected size that may lie
+        // anywhere; growth still follows the grow step.
+        if (op & 0x80) buffer.ExpectSize(static_cast<int32_t>(input.Dword() % (256 * 1024)));
+        int32_t room = 1 + input.Byte() * 16;
+        char* area = buffer.Room(room);
+        FUZZ_CHECK(area != nullptr);
+        FUZZ_CHECK(area == buffer.GetData() + buffer.GetLength());
+        CheckGrowth(buffer, capacityBefore, model.bytes.size() + static_cast<size_t>(room), model.growBy);
+        std::string bytes = input.Bytes(static_cast<size_t>(input.Byte()) * 16 % static_cast<size_t>(room + 1));
+        std::memcpy(area, bytes.data(), bytes.size());
+        buffer.Commit(static_cast<int32_t>(bytes.size()));
+        buffer.Commit(-1);  // refused
+        model.bytes += bytes;
         break;
       }
     }

@@ -1,7 +1,9 @@
 // The asset store behind ProcessRequest: cache files named by the MD5 of the
 // request path, filled from the CDN on a miss.
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "HTTPServer.h"
@@ -19,6 +21,7 @@ namespace {
 const char kRequestHeaders[] = "Accept: */*\r\n\r\n";
 constexpr uint32_t kReadPiece = 16384;
 constexpr uint32_t kReasonArea = 124;
+constexpr uint32_t kLargestExpectedBody = 64u << 20;
 
 enum DownloadResult { kComplete = 0, kCannotRequest = 1, kIncomplete = 3, kNoConnection = 4 };
 
@@ -29,6 +32,51 @@ bool HasControlBytes(const std::string& text) {
     if (c < 0x20 || c == 0x7f) return true;
   }
   return false;
+}
+
+// One byte of a path as the CDN's URL parser may see it: a percent escape
+// ("%2e", "%2F", "%5c") counts as the byte it stands for. Sets `width` to
+// the number of bytes it took.
+char DecodedAt(const std::string& text, size_t at, size_t* width) {
+  *width = 1;
+  if (text[at] != '%' || at + 2 >= text.size()) return text[at];
+  auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  int high = hex(text[at + 1]);
+  int low = hex(text[at + 2]);
+  if (high < 0 || low < 0) return text[at];
+  char decoded = static_cast<char>(high * 16 + low);
+  if (decoded != '.' && decoded != '/' && decoded != '\\') return text[at];
+  *width = 3;
+  return decoded;
+}
+
+// "." or ".." between separators (slash or backslash, plain or escaped)
+// would make an HTTP client fold the URL and leave the CDN base. The ends
+// of the text and the start of a query or fragment bound a segment too.
+bool HasDotSegment(const std::string& url) {
+  size_t dots = 0;
+  bool onlyDots = true;
+  for (size_t at = 0;;) {
+    bool end = at >= url.size();
+    size_t width = 1;
+    char c = end ? '/' : DecodedAt(url, at, &width);
+    if (c == '/' || c == '\\' || c == '?' || c == '#') {
+      if (onlyDots && (dots == 1 || dots == 2)) return true;
+      if (end) return false;
+      dots = 0;
+      onlyDots = true;
+    } else if (c == '.') {
+      ++dots;
+    } else {
+      onlyDots = false;
+    }
+    at += width;
+  }
 }
 
 // A name no other writer uses at the same moment, beside the cache file.
@@ -105,6 +153,7 @@ bool CHTTPServer::StoreInCache(const std::string& path, const COutBuf& body) con
 int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status, const std::string& url,
                                   COutBuf* sink) const {
   if (HasControlBytes(url)) return kCannotRequest;
+  if (HasDotSegment(url)) return kCannotRequest;
   CdnClient::Handle request = m_cdn->OpenUrl(session, url.c_str(), kRequestHeaders,
                                              sizeof kRequestHeaders - 1, CdnClient::kReloadNoCacheFlags);
   if (request == nullptr) return kCannotRequest;
@@ -117,18 +166,24 @@ int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status
     result = kCannotRequest;
   } else {
     bool readFailed = false;
+    // The announced length is a hint for the storage, bounded so that a
+    // CDN's claim cannot take a 32-bit process's address space.
+    if (sink != nullptr) sink->ExpectSize(static_cast<int32_t>(std::min(contentLength, kLargestExpectedBody)));
     char piece[kReadPiece];
     for (;;) {
+      // Each piece goes straight into the body's storage.
+      char* area = sink != nullptr ? sink->Room(static_cast<int32_t>(kReadPiece)) : piece;
+      if (area == nullptr) {
+        readFailed = true;  // out of memory: the body cannot be whole
+        break;
+      }
       uint32_t count = 0;
-      if (!m_cdn->Read(request, piece, kReadPiece, &count)) {
+      if (!m_cdn->Read(request, area, kReadPiece, &count)) {
         readFailed = true;
         break;
       }
       if (count == 0) break;
-      if (sink != nullptr && !sink->Write(piece, static_cast<int32_t>(count))) {
-        readFailed = true;  // out of memory: the body cannot be whole
-        break;
-      }
+      if (sink != nullptr) sink->Commit(static_cast<int32_t>(count));
     }
     if (readFailed) {
       result = kIncomplete;
@@ -139,7 +194,10 @@ int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status
       // The CDN's own status replaces ours, and its error page is the body.
       char reason[kReasonArea];
       uint32_t reasonLength = kReasonArea;
-      if (!m_cdn->QueryText(request, CdnClient::kQueryStatusText, reason, &reasonLength)) {
+      // A control byte (a bare CR above all) could start a header line of
+      // the CDN's choosing in our answer: unreadable, like no reason.
+      if (!m_cdn->QueryText(request, CdnClient::kQueryStatusText, reason, &reasonLength) ||
+          HasControlBytes(std::string(reason, strnlen(reason, kReasonArea)))) {
         result = kCannotRequest;
       } else {
         *status = std::to_string(statusCode) + " " + reason;

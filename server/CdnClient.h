@@ -42,6 +42,16 @@ class CdnClient {
 struct CdnClientOptions {
   // Report the offline state, as when the user chose to work offline.
   bool workOffline = false;
+  // WinINet's documented defaults (INTERNET_OPTION_CONNECT_TIMEOUT and
+  // INTERNET_OPTION_RECEIVE_TIMEOUT; the HKLMConnectTimeOut and
+  // HKLMReceiveTimeOut settings: 60,000 ms to connect, 30,000 ms for data
+  // to arrive). libcurl has neither by default and is given both, so that
+  // both clients end a stalled download the same way. WinINet gets them
+  // set on its session only so that other values (tests, velmora-assetd's
+  // options) apply; Wine's WinINet applies only the connect time-out to
+  // the connection InternetOpenUrl makes.
+  uint32_t connectTimeoutMs = 60000;
+  uint32_t receiveTimeoutMs = 30000;
 };
 
 // The platform's client: WinINet on Windows, libcurl elsewhere.

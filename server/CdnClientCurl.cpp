@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t kPauseAbove = 1 << 20;  // stop curl when this much is unread
+constexpr size_t kPauseAbove = 256 << 10;  // stop curl when this much is unread
 
 // Sessions and requests are closed through the same call, as in WinINet.
 struct CurlHandle {
@@ -27,8 +27,15 @@ struct Session : CurlHandle {
   std::string agent;
 };
 
+// The unread-bytes store of the last request this thread closed: a new
+// request takes it over rather than faulting in fresh memory.
+thread_local std::string t_spareStore;
+
 struct Request : CurlHandle {
+  Request() { pending.swap(t_spareStore); }
   ~Request() override {
+    pending.clear();
+    if (pending.capacity() <= 2 * kPauseAbove) t_spareStore.swap(pending);
     if (multi != nullptr) {
       if (easy != nullptr) curl_multi_remove_handle(multi, easy);
       curl_multi_cleanup(multi);
@@ -41,8 +48,17 @@ struct Request : CurlHandle {
   curl_slist* headers = nullptr;
   std::string pending;  // received body bytes not yet read
   size_t pendingOffset = 0;
+  // The reader's area while it waits in Read: body bytes go straight there
+  // and only what does not fit waits in `pending`.
+  char* target = nullptr;
+  size_t targetRoom = 0;
+  size_t targetFilled = 0;
   bool paused = false;
   bool done = false;
+  // WinINet's receive time-out: the longest wait for the next bytes once
+  // the connection stands (libcurl has no such limit of its own).
+  std::chrono::milliseconds receiveTimeout{30000};
+  std::chrono::steady_clock::time_point lastData = std::chrono::steady_clock::now();
   CURLcode result = CURLE_OK;
   // Headers of the latest response (redirects are followed, as WinINet does).
   long status = 0;
@@ -69,6 +85,7 @@ std::string TrimLine(const char* text, size_t length) {
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   Request* request = static_cast<Request*>(user);
   size_t length = size * count;
+  request->lastData = std::chrono::steady_clock::now();
   if (StartsWithNoCase(data, length, "http/")) {
     // A new response starts: forget the headers of the one before.
     std::string line = TrimLine(data, length);
@@ -94,6 +111,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   Request* request = static_cast<Request*>(user);
+  request->lastData = std::chrono::steady_clock::now();
   if (request->pending.size() - request->pendingOffset > kPauseAbove) {
     request->paused = true;
     return CURL_WRITEFUNC_PAUSE;
@@ -101,14 +119,25 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   if (request->pendingOffset == request->pending.size()) {
     request->pending.clear();
     request->pendingOffset = 0;
+    size_t direct = std::min(size * count, request->targetRoom - request->targetFilled);
+    if (request->target != nullptr && direct > 0) {
+      std::memcpy(request->target + request->targetFilled, data, direct);
+      request->targetFilled += direct;
+      request->pending.append(data + direct, size * count - direct);
+      return size * count;
+    }
   }
   request->pending.append(data, size * count);
   return size * count;
 }
 
+bool HasBytes(const Request* request) {
+  return request->targetFilled > 0 || request->pendingOffset < request->pending.size();
+}
+
 // Lets curl work until body bytes are waiting or the transfer has ended.
 void Pump(Request* request) {
-  while (!request->done && request->pendingOffset == request->pending.size()) {
+  while (!request->done && !HasBytes(request)) {
     if (request->paused) {
       request->paused = false;
       curl_easy_pause(request->easy, CURLPAUSE_CONT);
@@ -122,8 +151,19 @@ void Pump(Request* request) {
         request->result = message->data.result;
       }
     }
-    if (request->done || request->pendingOffset < request->pending.size()) break;
-    curl_multi_poll(request->multi, nullptr, 0, 1000, nullptr);
+    if (request->done || HasBytes(request)) break;
+    auto now = std::chrono::steady_clock::now();
+    curl_off_t connected = 0;
+    curl_easy_getinfo(request->easy, CURLINFO_CONNECT_TIME_T, &connected);
+    if (connected == 0) request->lastData = now;  // the connect time-out governs until then
+    auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - request->lastData);
+    if (silent >= request->receiveTimeout) {
+      request->done = true;
+      request->result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    int wait = static_cast<int>(std::min<int64_t>(1000, (request->receiveTimeout - silent).count()));
+    curl_multi_poll(request->multi, nullptr, 0, wait, nullptr);
   }
 }
 
@@ -172,8 +212,18 @@ class CurlCdnClient : public CdnClient {
     request->headers = HeaderList(headers != nullptr ? headers : "", headersLength);
     if (flags & 0x00000100) request->headers = curl_slist_append(request->headers, "Pragma: no-cache");
     if (flags & 0x80000000) request->headers = curl_slist_append(request->headers, "Cache-Control: no-cache");
+    // WinINet hands over every body byte the CDN sends, so a body longer
+    // than its Content-Length shows as one. libcurl would stop at the
+    // length: it reads to the end of the connection instead, which the CDN
+    // closes after this one answer.
+    request->headers = curl_slist_append(request->headers, "Connection: close");
     CURL* easy = request->easy;
     curl_easy_setopt(easy, CURLOPT_URL, url);
+    curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);  // the path as given, dot segments unfolded
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    // WinINet's connect time-out; its receive time-out is kept by Pump.
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeoutMs));
+    request->receiveTimeout = std::chrono::milliseconds(m_options.receiveTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, session->agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request->headers);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
@@ -223,7 +273,19 @@ class CurlCdnClient : public CdnClient {
     *read = 0;
     Request* request = AsRequest(handle);
     if (request == nullptr) return false;
-    Pump(request);
+    if (request->pendingOffset == request->pending.size()) {
+      request->target = static_cast<char*>(buffer);
+      request->targetRoom = size;
+      request->targetFilled = 0;
+      Pump(request);
+      request->target = nullptr;
+      request->targetRoom = 0;
+      if (request->targetFilled > 0) {
+        *read = static_cast<uint32_t>(request->targetFilled);
+        request->targetFilled = 0;
+        return true;
+      }
+    }
     size_t available = request->pending.size() - request->pendingOffset;
     if (available == 0) {
       // The end of the body, or a transfer that broke off.

@@ -19,7 +19,17 @@ class WinInetCdnClient : public CdnClient {
   }
 
   Handle OpenSession(const char* agent, uint32_t accessType) override {
-    return InternetOpenA(agent, accessType, nullptr, nullptr, 0);
+    HINTERNET session = InternetOpenA(agent, accessType, nullptr, nullptr, 0);
+    if (session != nullptr) {
+      // WinINet's own defaults unless configured otherwise; the
+      // request that InternetOpenUrl makes inherits them.
+      DWORD connect = m_options.connectTimeoutMs;
+      DWORD receive = m_options.receiveTimeoutMs;
+      InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+      InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+      InternetSetOptionA(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
+    }
+    return session;
   }
 
   Handle OpenUrl(Handle session, const char* url, const char* headers, uint32_t headersLength,

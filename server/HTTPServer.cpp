@@ -22,7 +22,7 @@ constexpr int kBodyGrowBy = 256;
 
 // "%a, %d %b %Y %H:%M:%S GMT" with English names whatever the C locale is
 // (another thread may have switched it), and thread-safe.
-std::string HttpDateNow() {
+const std::string& HttpDateNow() {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -90,7 +90,7 @@ bool CHTTPServer::ProcessRequest(std::string request, COutBuf* out, int32_t* kee
   if (request.find(kKeepAliveMarker) != std::string::npos) *keepAlive = 1;
 
   std::string contentType = ContentTypeFor(path);
-  std::string date = HttpDateNow();
+  const std::string& date = HttpDateNow();
 
   COutBuf body;
   body.SetGrowBy(kBodyGrowBy);

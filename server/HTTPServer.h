@@ -47,6 +47,7 @@ class CHTTPServer : public CGenericServer {
   // The cache file's name for a path: the MD5 of its bytes in hex.
   static std::string CacheFileName(const std::string& path);
   std::string CacheFilePath(const std::string& path) const;
+  const std::string& CachePrefix() const { return m_cachePrefix; }
   std::string ContentTypeFor(const std::string& path) const;
 
  private:

@@ -32,6 +32,17 @@ class COutBuf {
   virtual void SetGrowBy(int32_t step);
   virtual void Align(int32_t multiple);
 
+  // Room for `count` more bytes behind the contents, grown as Write would
+  // grow for them; null when storage cannot be had. Bytes put there join
+  // the contents with Commit (at most `count` of them), so a download can
+  // be read straight into the buffer.
+  char* Room(int32_t count);
+  void Commit(int32_t count);
+  // The size the contents are expected to reach (a download's announced
+  // length): the next growth reserves storage for that much at once. The
+  // capacity still follows the grow step.
+  void ExpectSize(int32_t bytes) { m_expectedSize = bytes > 0 ? bytes : 0; }
+
   int32_t GetCapacity() const { return m_capacity; }
   int32_t GetGrowBy() const { return m_growBy; }
 
@@ -46,4 +57,5 @@ class COutBuf {
   // rule, but storage behind it is reserved geometrically, so streaming a
   // large download in 16 KiB pieces costs linear, not quadratic, copying.
   int32_t m_allocated;
+  int32_t m_expectedSize = 0;
 };

@@ -3,8 +3,12 @@
 // table, nothing partial is cached, and the program stays up.
 #include <sys/mount.h>
 
+#include <signal.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "AssetdFixture.h"
 #include "CurlFetch.h"
@@ -60,6 +64,39 @@ TEST_F(AssetdTest, ACdnThatDropsMidBodyGivesThePartAsHtmlAndCachesNothing) {
   EXPECT_EQ(m_cache.FileCount(), 1u) << "only the file put there by the test";
   EXPECT_TRUE(m_assetd->Running());
   EXPECT_TRUE(CachedOkStillServed(*m_assetd));
+}
+
+// A CDN that accepts and then says nothing: the download is given up at
+// the receive time-out (short here), the worker is free again, and a stop
+// during such a download ends cleanly. Without the time-out the CDN would
+// answer in full after 5 s, well within the stop's grace period.
+TEST_F(AssetdTest, AStalledCdnIsGivenUpAndTheStopEndsCleanly) {
+  InCache("/ok.txt", "ok");
+  std::string full = PatternBytes(4096);
+  auto silentFor5s = [full](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    return ScriptedResponse{HttpResponse("200 OK", full)};
+  };
+  m_cdn.Serve("/pnox_cdn//img/stalled.png", silentFor5s);
+  m_cdn.Serve("/pnox_cdn//img/stalled-too.png", silentFor5s);
+  StartAssetd({"--cdn-receive-timeout-ms", "1000", "--workers", "1"});
+
+  CurlAnswer answer = CurlGet(m_assetd->Url("/img/stalled.png"));
+  ASSERT_TRUE(answer.transferred);
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.contentType, "text/html");
+  EXPECT_EQ(answer.body, "");
+  EXPECT_TRUE(CachedOkStillServed(*m_assetd));
+
+  CurlAnswer during;
+  std::thread client([&] { during = CurlGet(m_assetd->Url("/img/stalled-too.png")); });
+  for (int i = 0; i < 500 && m_cdn.RequestCount() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(m_cdn.RequestCount(), 2u);
+  EXPECT_EQ(m_assetd->StopWith(SIGTERM), 0);
+  client.join();
+  EXPECT_EQ(during.contentType, "text/html");
+  EXPECT_EQ(during.body, "");
+  EXPECT_EQ(m_cache.FileCount(), 1u) << "only the file put there by the test";
 }
 
 TEST_F(AssetdTest, AReadOnlyCacheStillServesDownloadsAndDownloadsAgain) {

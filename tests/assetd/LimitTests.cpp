@@ -2,7 +2,9 @@
 // clean stop on SIGTERM and Ctrl+C (SIGINT).
 #include <signal.h>
 
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "AssetdFixture.h"
 #include "CurlFetch.h"
@@ -75,6 +77,39 @@ TEST_F(AssetdLimitTest, SilentConnectionsAreClosedAfterTheIdleTimeout) {
     EXPECT_TRUE(closed);
   }
   EXPECT_TRUE(ServesNormally(Port()));
+}
+
+// Clients that send one byte at a time keep the idle timer from firing,
+// but the request deadline still closes them, and the client waiting
+// behind them in the backlog is served.
+TEST_F(AssetdLimitTest, TricklingClientsAreClosedAtTheRequestDeadline) {
+  StartAssetd({"--max-connections", "4", "--idle-timeout-ms", "3000", "--request-timeout-ms", "1000"});
+  constexpr int kTricklers = 4;
+  std::vector<std::unique_ptr<RawClient>> tricklers;
+  for (int i = 0; i < kTricklers; ++i) tricklers.push_back(std::make_unique<RawClient>(Port()));
+  bool closed[kTricklers] = {};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kTricklers; ++i) {
+    threads.emplace_back([&, i] {
+      // Twenty bytes 200 ms apart: 4 s, well past the deadline, never
+      // silent as long as the idle time-out.
+      const std::string request = "GET /ok.txt HTTP/1.1\r\nX: y";
+      for (size_t sent = 0; sent < 20 && !closed[i]; ++sent) {
+        if (!tricklers[i]->Send(std::string(1, request[sent % request.size()]))) closed[i] = true;
+        if (!closed[i] && tricklers[i]->Readable(200)) closed[i] = true;
+      }
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  bool normalServed = ServesNormally(Port());  // waits in the backlog until a place is free
+  for (std::thread& thread : threads) thread.join();
+  for (int i = 0; i < kTricklers; ++i) EXPECT_TRUE(closed[i]) << "trickling client " << i << " was kept";
+  EXPECT_TRUE(normalServed);
+  for (auto& trickler : tricklers) {
+    bool ended = false;
+    EXPECT_EQ(trickler->ReadToEnd(&ended), "") << "a cut-off request gets no answer";
+    EXPECT_TRUE(ended);
+  }
 }
 
 TEST_F(AssetdLimitTest, ConnectionsBeyondTheCapWaitForAFreePlace) {

@@ -24,10 +24,10 @@ std::string ProgramFolder() {
 
 class AssetdExe {
  public:
-  AssetdExe(const std::string& cache, const std::string& cdnBase) {
+  AssetdExe(const std::string& cache, const std::string& cdnBase, const std::string& extraArguments = "") {
     std::string portFile = m_work.File("port");
     std::string command = "\"" + ProgramFolder() + "velmora-assetd.exe\" --cache \"" + cache + "\" --cdn " + cdnBase +
-                          " --port 0 --port-file \"" + portFile + "\"";
+                          " --port 0 --port-file \"" + portFile + "\" " + extraArguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -84,7 +84,19 @@ class WinsockClient {
     connect(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
   }
   ~WinsockClient() { closesocket(m_socket); }
-  void Send(const std::string& bytes) { send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0); }
+  bool Send(const std::string& bytes) {
+    return send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
+  }
+  // Whether the peer closed (or reset) the connection within `ms`.
+  bool ClosedWithin(int ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(m_socket, &readable);
+    timeval wait{ms / 1000, (ms % 1000) * 1000};
+    if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return false;
+    char byte;
+    return recv(m_socket, &byte, 1, 0) <= 0;
+  }
   // Reads until `count` responses (each ending in its body "ok") or the end.
   std::string Read(size_t count) {
     std::string all;
@@ -144,6 +156,36 @@ TEST_F(WindowsAssetdTest, KeepsAliveAndRefusesOversizedHeaders) {
   oversized.Send("GET /ok.txt HTTP/1.1\r\nX: " + std::string(70 * 1024, 'x'));
   std::string answer = oversized.Read(1);
   EXPECT_EQ(answer.rfind("HTTP/1.0 431 ", 0), 0u) << answer.substr(0, 60);
+}
+
+// Clients that trickle a byte every 200 ms never fall silent for the idle
+// time-out, but the request deadline closes them, and a client waiting
+// behind them is served.
+TEST(WindowsAssetdLimits, TricklingClientsAreClosedAtTheRequestDeadline) {
+  TempDir cache;
+  WriteFile(cache.File(Md5Hex("/ok.txt")), "ok");
+  LoopbackHttpServer cdn;
+  AssetdExe assetd(cache.Path().string(), cdn.BaseUrl() + "/pnox_cdn/",
+                   "--max-connections 2 --idle-timeout-ms 3000 --request-timeout-ms 1000");
+  ASSERT_GT(assetd.Port(), 0) << "velmora-assetd.exe did not start";
+  WinsockClient first(assetd.Port());
+  WinsockClient second(assetd.Port());
+  const std::string request = "GET /ok.txt HTTP/1.1\r\nX: y";
+  bool closed[2] = {false, false};
+  WinsockClient* tricklers[2] = {&first, &second};
+  for (size_t sent = 0; sent < 20 && !(closed[0] && closed[1]); ++sent) {  // 4 s at most
+    for (int i = 0; i < 2; ++i) {
+      if (closed[i]) continue;
+      if (!tricklers[i]->Send(std::string(1, request[sent % request.size()])) || tricklers[i]->ClosedWithin(100)) {
+        closed[i] = true;
+      }
+    }
+  }
+  EXPECT_TRUE(closed[0]);
+  EXPECT_TRUE(closed[1]);
+  DWORD status = 0;
+  EXPECT_EQ(WinInetGet("http://127.0.0.1:" + std::to_string(assetd.Port()) + "/ok.txt", &status), "ok");
+  EXPECT_EQ(status, 200u);
 }
 
 }  // namespace

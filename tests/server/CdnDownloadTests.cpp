@@ -2,7 +2,13 @@
 // and the platform's real HTTP client (WinINet on Windows, libcurl here).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "HTTPServer.h"
 #include "LoopbackHttpServer.h"
@@ -43,12 +49,29 @@ std::vector<CdnCase> Cases() {
        "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n" +
            Chunked("0123456789"),
        "200 OK", "text/html", "0123456789", false},
+      {"LongerThanAnnouncedPlain", "/data/plain.res",
+       "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\n0123456789", "200 OK", "text/html",
+       "0123456789", false},
       {"NotFoundWithReasonAndBody", "/img/missing.png", HttpResponse("404 Not Found", page), "404 Not Found",
        "text/html", page, false},
       {"NotFoundWithoutLength", "/img/nolength.png", HttpResponse("404 Not Found", page, "", false), "200 OK",
        "text/html", "", false},
       {"ReasonTooLong", "/img/reason.png", HttpResponse("500 " + longReason, page), "200 OK", "text/html", page,
        false},
+      // A control byte in the reason is unreadable too: it could start a
+      // header line of the CDN's choosing in our answer.
+      {"ReasonWithBareCr", "/img/cr.png", HttpResponse("404 Not\rX-Injected: 1", page), "200 OK", "text/html", page,
+       false},
+      {"ReasonWithTab", "/img/tab.png", HttpResponse("404 Not\tFound", page), "200 OK", "text/html", page, false},
+      {"ReasonWithControlA", "/img/soh.png", HttpResponse("404 Not\x01Found", page), "200 OK", "text/html", page,
+       false},
+      {"ReasonWithDel", "/img/del.png", HttpResponse("404 Not\x7f", page), "200 OK", "text/html", page, false},
+#ifndef _WIN32
+      // WinINet's reason text ends at a NUL, so only the host client can
+      // see the bytes behind one; libcurl refuses such a status line whole.
+      {"ReasonWithNul", "/img/nul.png", HttpResponse(std::string("404 Not\0X-Injected: 1", 21), page), "200 OK",
+       "text/html", "", false},
+#endif
   };
 }
 
@@ -160,6 +183,80 @@ TEST_F(CdnStoreTest, ControlBytesInThePathNeverReachTheCdn) {
   ParsedResponse tab = Get(std::string("GET /a\tb.png HTTP/1.0\r\n\r\n"));
   EXPECT_EQ(tab.headerLines[5], "Content-Type: text/html");
   EXPECT_EQ(m_cdn.RequestCount(), 0u);
+  EXPECT_EQ(m_cache.FileCount(), 0u);
+}
+
+// Dot segments, plain or percent-encoded, between slashes or backslashes
+// (plain or encoded), would let the HTTP client fold the URL out of the CDN
+// base; they are refused before any network call.
+TEST_F(CdnStoreTest, PathsWithDotSegmentsNeverReachTheCdn) {
+  const char* refused[] = {
+      "/../../../etc/passwd", "\\..\\..\\win.ini", "/a/./b.png",   "/img/..",       "/.",
+      "..\\win.ini",          "/%2e%2e/x.png",        "/%2E%2e%2Fx",  "/a%2f..%2fb",   "/a%5C..%5cb",
+      "/.%2e/x.png",          "/a\\.\\b.png",        "/img/..?v=1",  "/q.png?r=/../", "/a/.#top",
+  };
+  for (const char* path : refused) {
+    ParsedResponse answer = Get(std::string("GET ") + path + " HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(answer.statusLine, "HTTP/1.0 200 OK") << path;
+    EXPECT_EQ(answer.body, "") << path;
+    ASSERT_EQ(answer.headerLines.size(), 6u) << path;
+    EXPECT_EQ(answer.headerLines[5], "Content-Type: text/html") << path;
+  }
+  EXPECT_EQ(m_cdn.RequestCount(), 0u);
+  EXPECT_EQ(m_cache.FileCount(), 0u);
+}
+
+// Dots that are not whole segments are fetched, and the client sends the
+// path exactly as given: base, then the path byte for byte.
+TEST_F(CdnStoreTest, PathsWithOtherDotsAreSentExactlyAsGiven) {
+  const std::vector<std::string> allowed = {
+      "/a..b.txt", "/v1.2/app.js", "/.hidden.png", "/a/.../b.png", "/..a/b.png", "/a./b.png",
+      "/%2e%2ex/y.png", "/%2ex.png", "/img/a.png?v=1.2", "/a%2fb.png", "/x%5c.png", "/A%2E.png",
+  };
+  for (const std::string& path : allowed) m_cdn.Serve("/pnox_cdn/" + path, HttpResponse("200 OK", "got " + path));
+  for (const std::string& path : allowed) {
+    ParsedResponse answer = Get("GET " + path + " HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(answer.body, "got " + path) << path;
+  }
+  std::vector<std::string> sent = m_cdn.RequestPaths();
+  ASSERT_EQ(sent.size(), allowed.size());
+  for (size_t i = 0; i < allowed.size(); ++i) EXPECT_EQ(sent[i], "/pnox_cdn/" + allowed[i]);
+  EXPECT_EQ(m_cache.FileCount(), allowed.size());
+}
+
+// A CDN that goes silent is given up after the receive time-out (short
+// here; WinINet's default otherwise) with what the failure table says. If
+// nothing ended the wait, the scripted CDN would finish after 4 s and the
+// download would be complete.
+TEST_F(CdnStoreTest, AStalledCdnIsGivenUpAtTheReceiveTimeout) {
+#ifdef _WIN32
+  // Wine's WinINet gives the connection that InternetOpenUrl makes no
+  // receive time-out (only Windows' own applies the session's).
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr) {
+    GTEST_SKIP() << "Wine's WinINet has no receive time-out on InternetOpenUrl";
+  }
+#endif
+  std::string body(64 * 1024, 'b');
+  m_cdn.Serve("/pnox_cdn//silent.png", [body](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    return ScriptedResponse{HttpResponse("200 OK", body)};
+  });
+  m_cdn.Serve("/pnox_cdn//stalls.png", [body](const std::string&) {
+    return ScriptedResponse{HttpResponse("200 OK", body), 4000};
+  });
+  CdnClientOptions quick;
+  quick.receiveTimeoutMs = 1000;
+  CHTTPServer server(m_cdn.BaseUrl() + "/pnox_cdn/", m_cache.Prefix(), CreatePlatformCdnClient(quick));
+  for (const char* path : {"/silent.png", "/stalls.png"}) {
+    COutBuf out;
+    int32_t keepAlive = 0;
+    ASSERT_TRUE(server.ProcessRequest(std::string("GET ") + path + " HTTP/1.0\r\n\r\n", &out, &keepAlive));
+    ParsedResponse answer = ParseResponse(std::string(out.GetData(), static_cast<size_t>(out.GetLength())));
+    EXPECT_EQ(answer.statusLine, "HTTP/1.0 200 OK") << path;
+    ASSERT_EQ(answer.headerLines.size(), 6u) << path;
+    EXPECT_EQ(answer.headerLines[5], "Content-Type: text/html") << path;
+    EXPECT_LT(answer.body.size(), body.size()) << path;
+  }
   EXPECT_EQ(m_cache.FileCount(), 0u);
 }
 

@@ -5,6 +5,11 @@
 #include <fstream>
 #include <string>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "OutBuf.h"
 #include "TestSupport.h"
 
@@ -127,6 +132,57 @@ TEST(OutBufText, AppendCopiesAnotherBuffer) {
   EXPECT_TRUE(a.Append(empty));
   EXPECT_EQ(a.GetLength(), 9);
 }
+
+TEST(OutBufText, AppendOfABufferToItselfDoublesItAcrossGrowth) {
+  COutBuf buffer;
+  buffer.SetGrowBy(16);
+  std::string expected = "0123456789abcdef";  // exactly full: the next append moves the storage
+  buffer.PutString(expected.c_str());
+  for (int round = 0; round < 12; ++round) {
+    ASSERT_TRUE(buffer.Append(buffer));
+    expected += expected;
+    ASSERT_EQ(Contents(buffer), expected) << "round " << round;
+    EXPECT_EQ(buffer.GetCapacity() % 16, 0);
+  }
+  // A write of the buffer's own tail, too.
+  ASSERT_TRUE(buffer.Write(buffer.GetData() + buffer.GetLength() - 4, 4));
+  EXPECT_EQ(Contents(buffer), expected + "cdef");
+}
+
+#ifndef _WIN32
+// Real memory pressure: in a child process whose address space is capped
+// so that the geometric reserve cannot be had but the exact size can.
+TEST(OutBufGrowthDeathTest, WithoutRoomForTheReserveGrowthTakesTheExactSize) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        constexpr int32_t kMiB = 1 << 20;
+        std::string piece(128 * kMiB, 'p');
+        COutBuf buffer;
+        buffer.SetGrowBy(4096);
+        std::string first(256 * kMiB, 'f');
+        if (!buffer.Write(first.data(), 256 * kMiB)) std::_Exit(2);
+        first = std::string();
+        // Room for 192 MiB more: doubling the 256 MiB needs 256 MiB more,
+        // the exact 384 MiB only 128 MiB.
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + 192u * kMiB;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+        if (!buffer.Write(piece.data(), 128 * kMiB)) std::_Exit(4);
+        if (buffer.GetCapacity() != 384 * kMiB || buffer.GetLength() != 384 * kMiB) std::_Exit(5);
+        if (buffer.GetData()[256 * kMiB - 1] != 'f' || buffer.GetData()[384 * kMiB - 1] != 'p') std::_Exit(6);
+        // Not even the exact size fits: refused, and nothing changes.
+        const char* before = buffer.GetData();
+        if (buffer.Write(piece.data(), 128 * kMiB) || buffer.Write(first.data(), 0) == false) std::_Exit(7);
+        if (buffer.GetData() != before || buffer.GetLength() != 384 * kMiB) std::_Exit(8);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(OutBufAlign, PadsWithZerosToAMultiple) {
   COutBuf buffer;

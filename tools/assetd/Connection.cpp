@@ -9,6 +9,7 @@
 namespace {
 
 const char kEmptyLine[] = "\r\n\r\n";
+constexpr std::chrono::steady_clock::time_point kNoDeadline = std::chrono::steady_clock::time_point::max();
 
 // The first line of a text, printable and bounded, for the --verbose
 // summary: the bytes come from clients and from the CDN.
@@ -75,7 +76,17 @@ void Connection::ReadRequest() {
     return;
   }
   m_state = State::kReading;
-  ArmDeadline(m_context.limits.idleTimeout);
+  std::chrono::milliseconds wait = m_context.limits.idleTimeout;
+  if (!m_received.empty()) {
+    auto left = m_context.limits.requestTimeout - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                      std::chrono::steady_clock::now() - m_requestStart);
+    if (left.count() <= 0) {
+      CloseNow();  // the request did not arrive whole in time
+      return;
+    }
+    wait = std::min(wait, left);
+  }
+  ArmDeadline(wait);
   auto self = shared_from_this();
   m_socket.async_read_some(asio::buffer(m_readArea),
                            [self](const asio::error_code& error, size_t count) { self->OnRead(error, count); });
@@ -87,6 +98,7 @@ void Connection::OnRead(const asio::error_code& error, size_t count) {
     CloseNow();  // the client left, or the deadline closed the socket
     return;
   }
+  if (m_received.empty()) m_requestStart = std::chrono::steady_clock::now();
   m_received.append(m_readArea.data(), count);
   ReadRequest();
 }
@@ -106,6 +118,7 @@ bool Connection::TakeRequest(std::string* request) {
       *request = std::move(candidate);
       m_received.erase(0, end + 4);
       m_scanFrom = 0;
+      m_requestStart = std::chrono::steady_clock::now();  // a pipelined one's time starts at its turn
       return true;
     }
   }
@@ -113,7 +126,7 @@ bool Connection::TakeRequest(std::string* request) {
 
 void Connection::Process(std::string request) {
   m_state = State::kProcessing;
-  CancelDeadline();  // a download takes as long as the CDN needs
+  SuspendDeadline();  // a download takes as long as the CDN needs
   // A small cache hit costs less than the trip to a worker and back.
   bool atOnce = m_context.answersAtOnce && m_context.answersAtOnce(request);
   auto self = shared_from_this();
@@ -141,7 +154,7 @@ void Connection::OnProcessed(std::shared_ptr<COutBuf> response, int32_t keepAliv
     SendAndClose("400 Bad Request", requestLine);
     return;
   }
-  Summarize(requestLine, StatusOf(*response), response->GetLength());
+  if (m_context.verbose) Summarize(requestLine, StatusOf(*response), response->GetLength());
   Send(std::move(response), keepAlive != 0);
 }
 
@@ -228,17 +241,37 @@ void Connection::CloseNow() {
   if (m_context.onClosed) m_context.onClosed(this);
 }
 
+// Moving the deadline later only records it: the timer already waiting
+// fires first and waits on for the rest. So a busy keep-alive connection
+// touches its timer about once per idle time-out, not twice per request.
 void Connection::ArmDeadline(std::chrono::milliseconds after) {
+  m_deadlineAt = std::chrono::steady_clock::now() + after;
+  if (m_timerWaiting && m_deadline.expiry() <= m_deadlineAt) return;
+  StartTimer();
+}
+
+void Connection::StartTimer() {
   unsigned generation = ++m_deadlineGeneration;
-  m_deadline.expires_after(after);
+  m_timerWaiting = true;
+  m_deadline.expires_at(m_deadlineAt);  // a wait already pending ends as replaced
   auto self = shared_from_this();
   m_deadline.async_wait([self, generation](const asio::error_code& error) {
-    if (error || generation != self->m_deadlineGeneration) return;
+    if (generation != self->m_deadlineGeneration) return;
+    self->m_timerWaiting = false;
+    if (error || self->m_state == State::kClosed || self->m_deadlineAt == kNoDeadline) return;
+    if (std::chrono::steady_clock::now() < self->m_deadlineAt) {
+      self->StartTimer();
+      return;
+    }
     self->CloseNow();
   });
 }
 
+void Connection::SuspendDeadline() { m_deadlineAt = kNoDeadline; }
+
 void Connection::CancelDeadline() {
   ++m_deadlineGeneration;
+  m_timerWaiting = false;
+  m_deadlineAt = kNoDeadline;
   m_deadline.cancel();
 }

@@ -20,6 +20,9 @@ struct TransportLimits {
   size_t maxRequestBytes = 64 * 1024;            // headers past this get 431
   int maxConnections = 256;
   std::chrono::milliseconds idleTimeout{30000};  // waiting on the client
+  // A whole request, from its first byte: a client that trickles bytes
+  // restarts the idle timer each time, but cannot hold its place longer.
+  std::chrono::milliseconds requestTimeout{10000};
   std::chrono::milliseconds closeLinger{2000};   // reading out a closing client
 };
 
@@ -62,17 +65,24 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void CloseGracefully();
   void Drain();
   void CloseNow();
+  // Closes the connection `after` from now unless armed again first.
   void ArmDeadline(std::chrono::milliseconds after);
+  void StartTimer();
+  // No deadline while the responder works; the timer may stay pending.
+  void SuspendDeadline();
   void CancelDeadline();
 
   asio::ip::tcp::socket m_socket;
   asio::steady_timer m_deadline;
   unsigned m_deadlineGeneration = 0;
+  std::chrono::steady_clock::time_point m_deadlineAt = std::chrono::steady_clock::time_point::max();
+  bool m_timerWaiting = false;  // an async_wait on m_deadline is pending
   ServingContext& m_context;
   std::string m_peer;
   State m_state = State::kReading;
   bool m_stopping = false;
   std::string m_received;  // bytes not yet taken as a request
+  std::chrono::steady_clock::time_point m_requestStart;  // first byte of the request in m_received
   size_t m_scanFrom = 0;   // where the search for the empty line resumes
   std::array<char, 16384> m_readArea;
   std::shared_ptr<COutBuf> m_response;

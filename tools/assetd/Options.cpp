@@ -24,8 +24,13 @@ const char* AssetdUsage() {
          "  --address ADDR         loopback address to listen on (default: 127.0.0.1)\n"
          "  --port N               port, 0 for any free one (default: 8080)\n"
          "  --port-file FILE       write the port listened on into FILE\n"
-         "  --max-connections N    connections served at once (default: 256)\n"
+         "  --max-connections N    connections served at once (default: 1024)\n"
          "  --idle-timeout-ms N    close a connection silent this long (default: 30000)\n"
+         "  --request-timeout-ms N close a connection whose request is not whole this long\n"
+         "                         after its first byte (default: 10000)\n"
+         "  --cdn-connect-timeout-ms N, --cdn-receive-timeout-ms N\n"
+         "                         give up a CDN download that cannot connect, or that\n"
+         "                         receives nothing, this long (default: 60000, 30000)\n"
          "  --workers N            requests handled at once (default: 32)\n"
          "  --io-threads N         threads running the sockets (default: one per core, at most 4)\n"
          "  --verbose              one line per request on stdout\n";
@@ -62,6 +67,12 @@ bool ParseAssetdOptions(int argc, char** argv, AssetdOptions* options, std::stri
       ok = ParseInt(value, 1, 100000, &options->maxConnections);
     } else if (name == "--idle-timeout-ms") {
       ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->idleTimeoutMs);
+    } else if (name == "--request-timeout-ms") {
+      ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->requestTimeoutMs);
+    } else if (name == "--cdn-connect-timeout-ms") {
+      ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->cdnConnectTimeoutMs);
+    } else if (name == "--cdn-receive-timeout-ms") {
+      ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->cdnReceiveTimeoutMs);
     } else if (name == "--workers") {
       ok = ParseInt(value, 1, 1024, &options->workers);
     } else if (name == "--io-threads") {

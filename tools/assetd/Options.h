@@ -10,8 +10,11 @@ struct AssetdOptions {
   int port = 8080;         // 0: any free port (see portFile)
   std::string portFile;    // where to write the bound port, for scripts
   bool verbose = false;
-  int maxConnections = 256;
+  int maxConnections = 1024;
   int idleTimeoutMs = 30000;
+  int requestTimeoutMs = 10000;  // a whole request from its first byte
+  int cdnConnectTimeoutMs = 60000;  // WinINet's defaults (CdnClientOptions)
+  int cdnReceiveTimeoutMs = 30000;
   int workers = 32;        // threads that run requests (downloads block)
   int ioThreads = 0;       // threads that run the sockets; 0: one per core, at most 4
 };

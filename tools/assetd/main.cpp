@@ -19,6 +19,9 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -44,6 +47,22 @@ void WritePortFile(const std::string& path, int port) {
   }
   std::error_code ignored;
   std::filesystem::rename(temporary, path, ignored);
+}
+
+// Each connection holds a descriptor: let the cap, not the soft limit
+// (often 1024), decide how many clients are served.
+void RaiseDescriptorLimit(int maxConnections) {
+#ifndef _WIN32
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  rlim_t wanted = static_cast<rlim_t>(maxConnections) + 64;  // plus cache files, CDN sockets, logs
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+#else
+  (void)maxConnections;
+#endif
 }
 
 }  // namespace
@@ -72,11 +91,17 @@ int main(int argc, char** argv) {
   std::error_code ignored;
   std::filesystem::create_directories(options.cacheFolder, ignored);
   std::string cachePrefix = (std::filesystem::path(options.cacheFolder) / "").string();
-  CHTTPServer responder(options.cdnBaseUrl.empty() ? std::string(kCdnBaseUrl) : options.cdnBaseUrl, cachePrefix);
+  CdnClientOptions cdnOptions;
+  cdnOptions.connectTimeoutMs = static_cast<uint32_t>(options.cdnConnectTimeoutMs);
+  cdnOptions.receiveTimeoutMs = static_cast<uint32_t>(options.cdnReceiveTimeoutMs);
+  CHTTPServer responder(options.cdnBaseUrl.empty() ? std::string(kCdnBaseUrl) : options.cdnBaseUrl, cachePrefix,
+                        CreatePlatformCdnClient(cdnOptions));
 
   TransportLimits limits;
   limits.maxConnections = options.maxConnections;
   limits.idleTimeout = std::chrono::milliseconds(options.idleTimeoutMs);
+  limits.requestTimeout = std::chrono::milliseconds(options.requestTimeoutMs);
+  RaiseDescriptorLimit(options.maxConnections);
   int ioThreads = options.ioThreads;
   if (ioThreads == 0) ioThreads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
   AssetDaemon daemon(responder, limits, options.workers, ioThreads, options.verbose);
