@@ -4,6 +4,6 @@
 # $VELMORA_UNINSTALLER_COPY for scripts/package.sh's size figure.
 #   installer/finalize-uninstaller.sh FILE
 set -euo pipefail
-"$(dirname "$0")/sign.sh" "$1"
+"$(dirname "$0")/sign.sh" "$1" uninstall.exe
 [ -n "${VELMORA_UNINSTALLER_COPY:-}" ] && cp "$1" "$VELMORA_UNINSTALLER_COPY"
 exit 0

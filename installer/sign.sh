@@ -2,9 +2,10 @@
 # Signs one Windows executable in place with Authenticode (osslsigncode),
 # from the settings scripts/package.sh documents; does nothing when
 # VELMORA_SIGNING is not 1.
-#   installer/sign.sh FILE
+#   installer/sign.sh FILE [NAME]
 set -euo pipefail
 file="$1"
+name="${2:-$(basename "$file")}"
 [ "${VELMORA_SIGNING:-0}" = 1 ] || exit 0
 
 args=(sign -certs "$VELMORA_SIGN_CERT" -key "$VELMORA_SIGN_KEY" -h sha256
@@ -14,4 +15,4 @@ args=(sign -certs "$VELMORA_SIGN_CERT" -key "$VELMORA_SIGN_KEY" -h sha256
 rm -f "$file.signed"
 osslsigncode "${args[@]}" >/dev/null
 mv -f "$file.signed" "$file"
-echo "package: signed $(basename "$file")"
+echo "package: signed $name"

@@ -129,6 +129,14 @@ Section "Uninstall"
   ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
+  ; The per-user programs folder goes too when nothing else is in it.
+  RMDir "$LOCALAPPDATA\Programs"
+
+  ; CEF makes these empty folders for its default profile; folders that
+  ; hold anything (another CEF program's) stay.
+  RMDir "$LOCALAPPDATA\CEF\User Data\Dictionaries"
+  RMDir "$LOCALAPPDATA\CEF\User Data"
+  RMDir "$LOCALAPPDATA\CEF"
 
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"

@@ -12,6 +12,8 @@
 #   VELMORA_SIGN_TIMESTAMP_URL  an RFC 3161 timestamp server; none if unset
 # Other settings:
 #   VELMORA_VERSION    build this version instead of CMakeLists.txt's
+#   VELMORA_LOCALES    CEF locales to ship ("zh-CN en-US": the client asks
+#                      for zh-CN; en-US is CEF's fallback)
 #   VELMORA_BUILD_DIR  the Windows build tree (build/win)
 #   VELMORA_DIST_DIR   where the packages go (dist)
 set -euo pipefail
@@ -53,7 +55,8 @@ sign() { "$repo/installer/sign.sh" "$1"; }
 bin="$build/bin"
 runtime=(libcef.dll cef.pak cef_100_percent.pak cef_200_percent.pak cef_extensions.pak
          devtools_resources.pak icudtl.dat natives_blob.bin snapshot_blob.bin
-         d3dcompiler_47.dll libEGL.dll libGLESv2.dll locales/zh-CN.pak locales/en-US.pak)
+         d3dcompiler_47.dll libEGL.dll libGLESv2.dll)
+for locale in ${VELMORA_LOCALES:-zh-CN en-US}; do runtime+=("locales/$locale.pak"); done
 i686-w64-mingw32-strip -o "$stage/velmora.exe" "$bin/velmora.exe"
 sign "$stage/velmora.exe"
 mkdir -p "$stage/skin" "$stage/locales"
