@@ -18,9 +18,19 @@
 #   VELMORA_DIST_DIR   where the packages go (dist)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VELMORA_BUILD_DIR:-$repo/build/win}"
-dist="${VELMORA_DIST_DIR:-$repo/dist}"
+build="$(realpath -m "${VELMORA_BUILD_DIR:-$repo/build/win}")"
+dist="$(realpath -m "${VELMORA_DIST_DIR:-$repo/dist}")"
 jobs="${VELMORA_JOBS:-2}"
+
+if [ -n "${VELMORA_SIGN_CERT:-}" ] && [ -n "${VELMORA_SIGN_KEY:-}" ]; then
+  export VELMORA_SIGNING=1
+elif [ -n "${VELMORA_SIGN_CERT:-}${VELMORA_SIGN_KEY:-}" ]; then
+  echo "package: signing needs both VELMORA_SIGN_CERT and VELMORA_SIGN_KEY" >&2
+  exit 1
+else
+  export VELMORA_SIGNING=0
+  echo "package: VELMORA_SIGN_CERT and VELMORA_SIGN_KEY are not set; the packages stay unsigned"
+fi
 
 "$repo/scripts/setup.sh"
 bash "$repo/scripts/setup.d/cef-runtime.sh"
@@ -42,12 +52,6 @@ setup_out="$dist/velmora-$version-setup.exe"
 rm -rf "$work"
 mkdir -p "$stage" "$dist"
 
-if [ -n "${VELMORA_SIGN_CERT:-}" ] && [ -n "${VELMORA_SIGN_KEY:-}" ]; then
-  export VELMORA_SIGNING=1
-else
-  export VELMORA_SIGNING=0
-  echo "package: VELMORA_SIGN_CERT and VELMORA_SIGN_KEY are not set; the packages stay unsigned"
-fi
 sign() { "$repo/installer/sign.sh" "$1"; }
 
 # What the client needs at run time, and nothing else: no test programs,

@@ -40,6 +40,22 @@ def start_demo_site(repo, out):
         raise
 
 
+def client_processes(prefix=None):
+    """velmora.exe processes of one Wine prefix (the current one by default),
+    whoever else runs a client on this machine."""
+    prefix = prefix or os.environ.get("WINEPREFIX", "")
+    found = []
+    pids = subprocess.run(["pgrep", "-f", r"velmora\.exe"], stdout=subprocess.PIPE, text=True).stdout.split()
+    for pid in pids:
+        try:
+            environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if f"WINEPREFIX={prefix}".encode() in environ:
+            found.append(pid)
+    return found
+
+
 def client_switches(repo, proxy):
     """The switches CEF needs under Wine, and the demo site as its proxy."""
     flags = (repo / "scripts" / "cef-wine-switches").read_text().split()

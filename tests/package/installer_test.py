@@ -31,7 +31,7 @@ import LnkParse3
 import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from wine_desktop import Desktop, client_switches, start_demo_site, wait_for  # noqa: E402
+from wine_desktop import Desktop, client_processes, client_switches, start_demo_site, wait_for  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -83,19 +83,6 @@ def tree(folder):
 
 def everything(folder):
     return {p.relative_to(folder).as_posix() for p in folder.rglob("*")}
-
-
-def client_processes():
-    """Wine processes of this test's prefix that run velmora.exe."""
-    found = []
-    for pid in run("pgrep", "-f", r"velmora\.exe").stdout.split():
-        try:
-            environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
-        except OSError:
-            continue
-        if f"WINEPREFIX={PREFIX}".encode() in environ:
-            found.append(pid)
-    return found
 
 
 def registry(key):
@@ -159,6 +146,9 @@ def make_packages(cert, key):
               timeout=1200)
     (OUT / "package-new.log").write_text(new.stdout)
     print(new.stdout[new.stdout.find("package: "):].strip(), flush=True)
+    half = run(REPO / "scripts" / "package.sh", env=dict(env, VELMORA_SIGN_CERT=str(cert)), timeout=60)
+    check("a certificate without its key is refused", half.returncode != 0 and "VELMORA_SIGN_KEY" in half.stdout,
+          half.stdout[-500:])
     check("package.sh makes the older version", old.returncode == 0, old.stdout[-2000:])
     check("package.sh makes the current version", new.returncode == 0, new.stdout[-2000:])
     unsigned = [line for line in old.stdout.splitlines() if "unsigned" in line]
