@@ -13,7 +13,8 @@ prefix made for this run:
   3. the portable zip, unpacked elsewhere, does the same;
   4. the uninstaller's silent run leaves nothing of the client;
   5. an install over the older version leaves only the new files and one
-     Uninstall entry.
+     Uninstall entry;
+  6. /D= installs into another folder.
 Signatures are checked with osslsigncode verify against the throwaway
 certificate. Everything is read from outside the client.
   installer_test.py BIN_DIR REPO_DIR
@@ -351,6 +352,16 @@ def main():
         check("it names the new version", (registry(UNINST_KEY + "\\Velmora") or {}).get("DisplayVersion") == NEW)
         code, gone = uninstall(folder)
         check("and it uninstalls", code == 0 and gone, code)
+
+        # 6. /D= chooses another folder.
+        games = PREFIX / "drive_c" / "Games" / "Velmora"
+        check("setup /S /D= exits with 0", install(new_setup, r"/D=C:\Games\Velmora") == 0)
+        check("/D= installs into that folder", tree(games) == SHIPPED | {"uninstall.exe"} and not folder.exists(),
+              sorted(tree(games)))
+        check("and registers it", (registry(UNINST_KEY + "\\Velmora") or {}).get("InstallLocation")
+              == r"C:\Games\Velmora")
+        code, gone = uninstall(games)
+        check("and it uninstalls from there", code == 0 and gone, code)
     finally:
         site.terminate()
         site.wait()
