@@ -32,7 +32,7 @@ import LnkParse3
 import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from wine_desktop import Desktop, client_processes, client_switches, start_demo_site, wait_for  # noqa: E402
+from client_driver import Checks, Client, DemoSite, wait_for  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -43,20 +43,14 @@ DESKTOP = f"velmora-package-{os.getpid()}"
 OLD, NEW = "0.9.0", "1.0.0"
 UNINST_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 PORTAL = "GET /wd/wd-vlmr/index.htm"
+LOGIN_CLOSE_BUTTON = (1057, 20)
 # What a player's folder holds: the zip's files, and the uninstaller when installed.
 SHIPPED = {"velmora.exe", "libcef.dll", "cef.pak", "cef_100_percent.pak", "cef_200_percent.pak",
            "cef_extensions.pak", "devtools_resources.pak", "icudtl.dat", "natives_blob.bin", "snapshot_blob.bin",
            "d3dcompiler_47.dll", "libEGL.dll", "libGLESv2.dll", "locales/zh-CN.pak", "locales/en-US.pak",
            "skin/FormLogin.xml", "skin/FormLoginBrowser.xml", "skin/FormGame.xml", "skin/FormFullScreen.xml"}
 
-results = []
-desktop = Desktop(DESKTOP, BIN / "windriver.exe", OUT)
-
-
-def check(name, ok, detail=""):
-    results.append(bool(ok))
-    print(f"{'ok  ' if ok else 'FAIL'} {name}{'' if ok else ': ' + str(detail)}", flush=True)
-    return ok
+check = Checks()
 
 
 def run(*cmd, **kw):
@@ -219,37 +213,41 @@ def check_installed(folder):
     return links.get("Start-menu")
 
 
-def start_client(exe, workdir, proxy):
-    env = dict(os.environ, VELMORA_DESKTOP=DESKTOP)
-    return subprocess.Popen([str(REPO / "scripts" / "wine-run.sh"), "--desktop", str(exe), *client_switches(REPO, proxy)],
-                            cwd=workdir, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def client_processes():
+    """velmora.exe processes of this test's prefix (other engineers' clients
+    may run on the same machine)."""
+    found = []
+    for pid in run("pgrep", "-f", r"velmora\.exe").stdout.split():
+        try:
+            environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if f"WINEPREFIX={PREFIX}".encode() in environ:
+            found.append(pid)
+    return found
 
 
-def portal_requests():
-    return sum(PORTAL in r for r in (OUT / "requests.log").read_text().splitlines())
+def portal_requests(site):
+    return sum(PORTAL in r for r in site.requests())
 
 
-def play_and_close(label, exe, workdir, proxy, while_running=None):
+def play_and_close(label, exe, workdir, site, while_running=None):
     """Starts the client, checks the portal and the cache, closes it."""
-    before = portal_requests()
-    client = start_client(exe, workdir, proxy)
+    before = portal_requests(site)
+    client = Client(REPO, BIN, OUT, site, DESKTOP, cwd=workdir, exe=exe)
     try:
-        check(f"{label}: the demo site sees the portal request", wait_for(lambda: portal_requests() > before, 90))
-        check(f"{label}: the login window appears", wait_for(desktop.login_window, 30))
+        check(f"{label}: the demo site sees the portal request", wait_for(lambda: portal_requests(site) > before, 90))
+        check(f"{label}: the login window appears", wait_for(client.login_window, 30))
         check(f"{label}: the cache folder is made under {workdir.name}", wait_for((workdir / "cache").is_dir, 10))
-        desktop.screenshot(label.replace(" ", "-"))
+        client.screenshot(label.replace(" ", "-"))
         if while_running:
             while_running()
-        desktop.close_login()
-        try:
-            code = client.wait(timeout=60)
-        except subprocess.TimeoutExpired:
-            code = None
+        client.click("Velmora", *LOGIN_CLOSE_BUTTON)
+        code = client.wait(60)
         check(f"{label}: the close button ends the client with exit code 0", code == 0, code)
         check(f"{label}: no client process is left", wait_for(lambda: not client_processes(), 20), client_processes())
     finally:
-        if client.poll() is None:
-            client.kill()
+        client.kill()
 
 
 def pending_deletions():
@@ -296,7 +294,7 @@ def main():
     if not check("a fresh Wine prefix is made", make_prefix()):
         return
     subprocess.run(["wineserver", "-p"], check=False)
-    site, proxy = start_demo_site(REPO, OUT)
+    site = DemoSite(REPO, OUT)
     try:
         before = everything(PREFIX / "drive_c")
         folder = unix_path(r"C:\users\root\AppData\Local\Programs\Velmora")
@@ -314,14 +312,14 @@ def main():
             check("and leaves the running client's files alone",
                   (folder / "velmora.exe").stat().st_mtime_ns == stamp and client_processes())
         if link:
-            play_and_close("installed client", unix_path(link[0]), unix_path(link[1]), proxy, install_while_running)
+            play_and_close("installed client", unix_path(link[0]), unix_path(link[1]), site, install_while_running)
 
         # 3. The portable zip, unpacked elsewhere.
         portable = PREFIX / "drive_c" / "portable"
         with zipfile.ZipFile(new_dist / f"velmora-{NEW}-win32.zip") as z:
             z.extractall(portable)
         unpacked = portable / f"velmora-{NEW}-win32"
-        play_and_close("portable client", unpacked / "velmora.exe", unpacked, proxy)
+        play_and_close("portable client", unpacked / "velmora.exe", unpacked, site)
         shutil.rmtree(portable)
 
         # 4. Silent uninstall: nothing of the client is left.
@@ -363,8 +361,7 @@ def main():
         code, gone = uninstall(games)
         check("and it uninstalls from there", code == 0 and gone, code)
     finally:
-        site.terminate()
-        site.wait()
+        site.stop()
         subprocess.run(["wineserver", "-k"], check=False)
 
 
@@ -372,6 +369,5 @@ if __name__ == "__main__":
     try:
         main()
     finally:
-        failed = results.count(False)
-        print(f"{len(results) - failed} passed, {failed} failed")
-    sys.exit(1 if failed or not results else 0)
+        code = check.summary()
+    sys.exit(code if check.results else 1)
