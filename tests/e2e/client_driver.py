@@ -74,15 +74,16 @@ class DemoSite:
 
 
 class Client:
-    """One velmora.exe in a Wine virtual desktop of its own name."""
+    """One velmora.exe (bin_dir's, or |exe|, such as an installed one) in a
+    Wine virtual desktop of its own name."""
 
-    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None, extra_flags=()):
+    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None, extra_flags=(), exe=None):
         self.repo, self.bin, self.out, self.desktop = repo, bin_dir, out, desktop
         flags = (repo / "scripts" / "cef-wine-switches").read_text().split()
         flags += [f"--proxy-server={site.proxy}", "--ignore-certificate-errors", *extra_flags]
         env = dict(os.environ, VELMORA_DESKTOP=desktop)
         self.process = subprocess.Popen(
-            [str(repo / "scripts" / "wine-run.sh"), "--desktop", str(bin_dir / "velmora.exe"), *flags],
+            [str(repo / "scripts" / "wine-run.sh"), "--desktop", str(exe or bin_dir / "velmora.exe"), *flags],
             cwd=cwd or bin_dir, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # ---- observing ----
