@@ -8,6 +8,7 @@ scripts/test.sh (DISPLAY, WINEPREFIX and VELMORA_URL_LOG set).
 """
 import json
 import os
+import pathlib
 import subprocess
 import sys
 import time
@@ -176,7 +177,7 @@ class Client:
         self.click("Velmora", 1057, 20)
         code = self.wait(60)
         check("closing the login window ends the process with exit code 0", code == 0, code)
-        check("no client process is left", no_client_left(), client_processes())
+        check("no client process is left", no_client_left(), client_command_lines())
 
     def wait(self, seconds=60):
         try:
@@ -205,8 +206,25 @@ def run_one_client(repo, bin_dir, out, desktop, steps, check):
     return check.summary()
 
 
-def client_processes(pattern=r"velmora\.exe"):
-    return subprocess.run(["pgrep", "-f", pattern], stdout=subprocess.PIPE, text=True).stdout.split()
+def client_processes(prefix=None):
+    """velmora.exe processes of one Wine prefix (this process's by default):
+    other clients may run on the same machine under other prefixes."""
+    prefix = prefix or os.environ.get("WINEPREFIX", "")
+    found = []
+    for pid in subprocess.run(["pgrep", "-f", r"velmora\.exe"], stdout=subprocess.PIPE, text=True).stdout.split():
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                environ = f.read().split(b"\0")
+        except OSError:
+            continue
+        if f"WINEPREFIX={prefix}".encode() in environ:
+            found.append(pid)
+    return found
+
+
+def client_command_lines():
+    return [pathlib.Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            for pid in client_processes() if pathlib.Path(f"/proc/{pid}/cmdline").exists()]
 
 
 def no_client_left(seconds=30):

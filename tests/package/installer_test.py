@@ -32,7 +32,7 @@ import LnkParse3
 import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from client_driver import Checks, Client, DemoSite, wait_for  # noqa: E402
+from client_driver import Checks, Client, DemoSite, client_processes, wait_for  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -213,18 +213,9 @@ def check_installed(folder):
     return links.get("Start-menu")
 
 
-def client_processes():
-    """velmora.exe processes of this test's prefix (other engineers' clients
-    may run on the same machine)."""
-    found = []
-    for pid in run("pgrep", "-f", r"velmora\.exe").stdout.split():
-        try:
-            environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
-        except OSError:
-            continue
-        if f"WINEPREFIX={PREFIX}".encode() in environ:
-            found.append(pid)
-    return found
+def prefix_clients():
+    """velmora.exe processes of this test's own prefix."""
+    return client_processes(PREFIX)
 
 
 def portal_requests(site):
@@ -245,7 +236,7 @@ def play_and_close(label, exe, workdir, site, while_running=None):
         client.click("Velmora", *LOGIN_CLOSE_BUTTON)
         code = client.wait(60)
         check(f"{label}: the close button ends the client with exit code 0", code == 0, code)
-        check(f"{label}: no client process is left", wait_for(lambda: not client_processes(), 20), client_processes())
+        check(f"{label}: no client process is left", wait_for(lambda: not prefix_clients(), 20), prefix_clients())
     finally:
         client.kill()
 
@@ -310,7 +301,7 @@ def main():
             stamp = (folder / "velmora.exe").stat().st_mtime_ns
             check("a silent install while the client runs exits non-zero", install(new_setup) != 0)
             check("and leaves the running client's files alone",
-                  (folder / "velmora.exe").stat().st_mtime_ns == stamp and client_processes())
+                  (folder / "velmora.exe").stat().st_mtime_ns == stamp and prefix_clients())
         if link:
             play_and_close("installed client", unix_path(link[0]), unix_path(link[1]), site, install_while_running)
 
