@@ -46,8 +46,7 @@ CDuiFormGame::CDuiFormGame()
       m_hiddenToTray(false),
       m_fullScreen(false),
       m_savedPlacement(),
-      m_pFullScreenBar(nullptr),
-      m_gameEnded(false) {
+      m_pFullScreenBar(nullptr) {
   m_trayData.cbSize = sizeof(NOTIFYICONDATAW);
   m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
 }
@@ -222,11 +221,10 @@ void CDuiFormGame::FocusBrowser() {
   if (CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser()) browser->GetHost()->SetFocus(true);
 }
 
-// Every way of closing this window ends here: its close button, Alt+F4, the
-// taskbar and the system menu (WM_CLOSE), and its owner going away.
+// Every way of closing this window ends here, once, from WM_DESTROY: its
+// close button, Alt+F4, the taskbar and the system menu (WM_CLOSE), and its
+// owner going away.
 void CDuiFormGame::EndGame() {
-  if (m_gameEnded) return;
-  m_gameEnded = true;
   CCoreAudioVolume::CloseRenderDevices();
   if (m_trayAdded && m_hiddenToTray) {
     m_trayData.uFlags = 0;

@@ -46,7 +46,6 @@ class CDuiFormGame : public CXMLWnd {
   bool m_fullScreen;
   WINDOWPLACEMENT m_savedPlacement;
   CDuiFormFullScreen* m_pFullScreenBar;
-  bool m_gameEnded;
 
   static const int kTopBarHeight = 32;
   static const UINT kTrayIconId = 102;
@@ -68,7 +67,7 @@ class CDuiFormGame : public CXMLWnd {
   void LeaveFullScreen();
   // Gives the keyboard to the game page.
   void FocusBrowser();
-  // Closes the audio devices and tells the login window, once.
+  // Closes the audio devices and the tray icon and tells the login window.
   void EndGame();
   bool ReadyForLayout() const { return m_pTopBar != nullptr && m_pClient != nullptr; }
 };
