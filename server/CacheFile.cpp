@@ -44,15 +44,16 @@ bool IsTemporaryName(const std::string& name) {
   return true;
 }
 
-// fflush hands the bytes to the system; only fsync (FlushFileBuffers)
-// waits until they are on the disk.
+// fflush hands the bytes to the system; only FlushFileBuffers (fdatasync:
+// the bytes and the size, without the times) waits until they are on the
+// disk.
 bool FlushToDisk(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
 #ifdef _WIN32
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != FALSE;
 #else
-  return fsync(fileno(file)) == 0;
+  return fdatasync(fileno(file)) == 0;
 #endif
 }
 
