@@ -40,8 +40,8 @@ def close_once(site, way):
         wait_for(lambda: sum(PORTAL in r for r in site.requests()) > before, 90)
         wait_for(client.login_window, 30)
         # Players close at any moment: while the portal still loads, and
-        # once it holds the keyboard.
-        time.sleep(next(delays))
+        # once it holds the keyboard (which Alt+F4 needs to reach the client).
+        time.sleep(2.5 if way == "Alt+F4" else next(delays))
         if way == "button":
             client.click("Velmora", *LOGIN_CLOSE_BUTTON)
         elif way == "WM_CLOSE":
