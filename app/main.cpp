@@ -8,7 +8,7 @@
 
 #include "UIlib.h"
 #include "app/app_globals.h"
-#include "app/app_util.h"
+#include "app/cache_folder.h"
 #include "app/cef_startup.h"
 #include "app/profile_lock.h"
 #include "browser/simple_app.h"
@@ -34,10 +34,8 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   int exit_code = CefExecuteProcess(main_args, app.get(), nullptr);
   if (exit_code >= 0) return exit_code;
 
-  std::wstring cache_path = BrowserCachePath(ReadCurrentDirectory());
-  if (ClaimBrowserCache(cache_path)) {
-    CreateDirectoryPath(cache_path.c_str());
-  } else {
+  std::wstring cache_path = ChooseBrowserCache(BrowserCachePath(ReadCurrentDirectory()));
+  if (!cache_path.empty() && !ClaimBrowserCache(cache_path)) {
     // Another client plays from this folder. Chromium would move its profile
     // aside and start an empty one; this client keeps its profile in memory.
     cache_path.clear();

@@ -42,12 +42,13 @@ void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString
   SendMessageW(m_hHostWnd, WM_PAGE_TITLE, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-bool SimpleHandler::OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) {
+bool SimpleHandler::OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource /*source*/) {
   CEF_REQUIRE_UI_THREAD();
-  // CEF focuses a browser on every navigation it starts. The portal is
-  // reloaded behind the game at every hand-over; hidden, it must not take
-  // the keyboard from the game page.
-  if (source != FOCUS_SOURCE_NAVIGATION) return false;
+  // A hidden browser never takes the keyboard. CEF focuses a browser on
+  // every navigation it starts, and the portal is reloaded behind the game at
+  // every hand-over; a focus the portal asked for just before the play button
+  // hid it arrives here after the game window opened. Either would make the
+  // hidden portal the foreground window and keep the keys from the game.
   HWND window = browser->GetHost()->GetWindowHandle();
   return window != nullptr && !IsWindowVisible(window);
 }

@@ -78,6 +78,11 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     ::PostMessageW(m_hGameWnd, WM_CLOSE, 0, 0);
     return 0;
   }
+  // Closed some other way (Alt+F4, the taskbar): end the client just as the
+  // close button does, and in the same order. CEF goes down while the
+  // portal's browser and its windows are still alive; destroying them first
+  // left CEF shutting down around a dead browser, which crashed now and then.
+  if (uMsg == WM_CLOSE) EndClient();
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
   switch (uMsg) {
     case WM_MOVE:
@@ -95,11 +100,6 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
-      break;
-    case WM_CLOSE:
-      // Closed some other way (Alt+F4, the taskbar): end the client just as
-      // the close button does, or start-up would wait on CEF for ever.
-      EndClient();
       break;
     default:
       break;
