@@ -10,6 +10,7 @@
 #include "app/app_globals.h"
 #include "app/app_util.h"
 #include "app/cef_startup.h"
+#include "app/crash_dump.h"
 #include "app/profile_lock.h"
 #include "browser/simple_app.h"
 #include "include/cef_app.h"
@@ -35,6 +36,7 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   if (exit_code >= 0) return exit_code;
 
   std::wstring cache_path = BrowserCachePath(ReadCurrentDirectory());
+  InstallCrashHandler(CrashFolderFor(cache_path));
   if (ClaimBrowserCache(cache_path)) {
     CreateDirectoryPath(cache_path.c_str());
   } else {
