@@ -57,6 +57,33 @@ void FormatDumpName(wchar_t* out, size_t size, const SYSTEMTIME& utc, const char
   Append(out, size, L".dmp");
 }
 
+// Deletes the oldest "velmora-*.dmp" of |folder| (ending with a backslash)
+// until |keep| are left, with buffers of its own on the dump thread's stack.
+void KeepNewestDumps(const wchar_t* folder, int keep) {
+  wchar_t path[kMaxPath + MAX_PATH];
+  for (;;) {
+    path[0] = L'\0';
+    Append(path, kMaxPath + MAX_PATH, folder);
+    Append(path, kMaxPath + MAX_PATH, kDumpPattern);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    int count = 0;
+    wchar_t oldest[MAX_PATH] = {};
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      ++count;
+      if (oldest[0] == L'\0' || lstrcmpW(found.cFileName, oldest) < 0) lstrcpynW(oldest, found.cFileName, MAX_PATH);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    if (count <= keep) return;
+    path[0] = L'\0';
+    Append(path, kMaxPath + MAX_PATH, folder);
+    Append(path, kMaxPath + MAX_PATH, oldest);
+    if (!::DeleteFileW(path)) return;  // never loop on a file that stays
+  }
+}
+
 void WriteDump() {
   ::CreateDirectoryW(g_folder, nullptr);
   SYSTEMTIME now;
@@ -74,7 +101,7 @@ void WriteDump() {
   exception.ClientPointers = FALSE;
   g_writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), file, MiniDumpNormal, &exception, nullptr, nullptr);
   ::CloseHandle(file);
-  KeepNewestCrashDumps(g_folder, kKeptCrashDumps);
+  KeepNewestDumps(g_folder, kKeptCrashDumps);
 }
 
 DWORD WINAPI DumpThread(void*) {
@@ -110,31 +137,6 @@ std::wstring CrashDumpName(const SYSTEMTIME& utc, const char* version) {
   wchar_t name[MAX_PATH];
   FormatDumpName(name, MAX_PATH, utc, version);
   return name;
-}
-
-void KeepNewestCrashDumps(const wchar_t* folder, int keep) {
-  wchar_t path[kMaxPath + MAX_PATH];
-  for (;;) {
-    path[0] = L'\0';
-    Append(path, kMaxPath + MAX_PATH, folder);
-    Append(path, kMaxPath + MAX_PATH, kDumpPattern);
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    int count = 0;
-    wchar_t oldest[MAX_PATH] = {};
-    do {
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      ++count;
-      if (oldest[0] == L'\0' || lstrcmpW(found.cFileName, oldest) < 0) lstrcpynW(oldest, found.cFileName, MAX_PATH);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    if (count <= keep) return;
-    path[0] = L'\0';
-    Append(path, kMaxPath + MAX_PATH, folder);
-    Append(path, kMaxPath + MAX_PATH, oldest);
-    if (!::DeleteFileW(path)) return;  // never loop on a file that stays
-  }
 }
 
 void InstallCrashHandler(const std::wstring& crashFolder) {

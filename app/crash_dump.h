@@ -19,10 +19,6 @@ std::wstring CrashFolderFor(const std::wstring& cacheFolder);
 // "velmora-YYYYMMDD-HHMMSS-VERSION.dmp": names sort by time.
 std::wstring CrashDumpName(const SYSTEMTIME& utc, const char* version);
 
-// Deletes the oldest "velmora-*.dmp" of |folder| (ending with a backslash)
-// until |keep| are left. Uses no heap: it runs inside a crashing process.
-void KeepNewestCrashDumps(const wchar_t* folder, int keep);
-
 // From now on an unhandled exception on any thread of this process writes
 // a dump into |crashFolder| (made when needed) and ends the process with the
 // exception's code. Call once, in the browser process.
