@@ -35,4 +35,7 @@ class CDuiFormFullScreen : public CXMLWnd {
   // Centres the 210 x 34 bar over the work area's width, dy pixels down.
   void PlaceBar(int dy);
   void AskToLeaveFullScreen();
+
+  // InitWindow has run: the layout was built.
+  bool m_windowMade;
 };

@@ -46,7 +46,9 @@ CDuiFormGame::CDuiFormGame()
       m_hiddenToTray(false),
       m_fullScreen(false),
       m_savedPlacement(),
-      m_pFullScreenBar(nullptr) {
+      m_pFullScreenBar(nullptr),
+      m_windowMade(false),
+      m_comInitialized(false) {
   m_trayData.cbSize = sizeof(NOTIFYICONDATAW);
   m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
 }
@@ -62,10 +64,12 @@ HWND CDuiFormGame::CreateGameWindow(HWND hParent, const std::wstring& url) {
 CControlUI* CDuiFormGame::CreateControl(LPCTSTR) { return nullptr; }
 
 // The login window forgets this window when it is closed; nobody else holds
-// the object, so it goes with its native window.
+// the object, so it goes with its native window. A window whose layout could
+// not be built never got that far: Create answers null, and the creator
+// deletes the object.
 void CDuiFormGame::OnFinalMessage(HWND hWnd) {
   CXMLWnd::OnFinalMessage(hWnd);
-  delete this;
+  if (m_windowMade) delete this;
 }
 
 SIZE CDuiFormGame::WindowSize() const {
@@ -77,7 +81,10 @@ SIZE CDuiFormGame::WindowSize() const {
 }
 
 void CDuiFormGame::InitWindow() {
-  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  m_windowMade = true;
+  // Start-up's apartment usually refuses this (RPC_E_CHANGED_MODE); an
+  // initialisation that took is undone when the game ends.
+  m_comInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   CCoreAudioVolume::OpenRenderDevices();
   CCoreAudioVolume::SetSessionMute(!m_soundOn);
 
@@ -172,6 +179,16 @@ void CDuiFormGame::RestoreFromTray() {
 }
 
 void CDuiFormGame::EnterFullScreen() {
+  // The bar first: when it cannot be made (FormFullScreen.xml missing or
+  // damaged) the button does nothing, and the keyboard goes back to the page.
+  CDuiFormFullScreen* bar = new CDuiFormFullScreen();
+  if (!bar->Create(m_hWnd, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                   CW_USEDEFAULT, nullptr)) {
+    delete bar;
+    FocusBrowser();
+    return;
+  }
+
   RECT work = WorkArea();
   m_fullScreen = true;
   ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
@@ -187,9 +204,7 @@ void CDuiFormGame::EnterFullScreen() {
   ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, cx, cy, 0);
   Layout();
 
-  m_pFullScreenBar = new CDuiFormFullScreen();
-  m_pFullScreenBar->Create(m_hWnd, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  m_pFullScreenBar = bar;
   ::SetWindowPos(m_pFullScreenBar->GetHWND(), nullptr, cx / 2 - CDuiFormFullScreen::kBarWidth / 2, 0,
                  CDuiFormFullScreen::kBarWidth, CDuiFormFullScreen::kBarHeight,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -225,7 +240,11 @@ void CDuiFormGame::FocusBrowser() {
 // close button, Alt+F4, the taskbar and the system menu (WM_CLOSE), and its
 // owner going away.
 void CDuiFormGame::EndGame() {
+  // A window whose creation failed opened nothing and has nobody to tell.
+  if (!m_windowMade) return;
   CCoreAudioVolume::CloseRenderDevices();
+  if (m_comInitialized) ::CoUninitialize();
+  m_comInitialized = false;
   if (m_trayAdded && m_hiddenToTray) {
     m_trayData.uFlags = 0;
     ::Shell_NotifyIconW(NIM_DELETE, &m_trayData);

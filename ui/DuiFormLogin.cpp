@@ -131,10 +131,19 @@ void CDuiFormLogin::HandOver(const wchar_t* url) {
 
   if (m_pGameWnd) return;  // one game window at a time
 
-  m_pGameWnd = new CDuiFormGame();
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_pGameWnd->m_rcArea, 0);
+  CDuiFormGame* game = new CDuiFormGame();
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &game->m_rcArea, 0);
   startUrl += kLoginTypeSuffix;
-  m_hGameWnd = m_pGameWnd->CreateGameWindow(m_hWnd, startUrl);
+  HWND gameWnd = game->CreateGameWindow(m_hWnd, startUrl);
+  if (gameWnd == nullptr) {
+    // A broken install (FormGame.xml missing or damaged): no game, and the
+    // player is back at this window.
+    delete game;
+    ShowAgain();
+    return;
+  }
+  m_pGameWnd = game;
+  m_hGameWnd = gameWnd;
   m_pGameWnd->m_hCreatorWnd = m_hWnd;
   m_pGameWnd->m_startUrl = startUrl;
   m_pGameWnd->ShowWindow(true, true);
