@@ -76,14 +76,11 @@ std::string PageRecovery::OnFailed(const std::wstring& url, const std::string& e
   return BuildRetryingErrorPage(Utf8(url), errorText, errorCode, Seconds(delay));
 }
 
-std::string PageRecovery::OnLoadEnd(std::wstring* pageUrl, bool* refocus) {
+std::string PageRecovery::OnLoadEnd(std::wstring* pageUrl) {
   std::lock_guard<std::mutex> lock(m_lock);
-  *refocus = m_refocus;
-  m_refocus = false;
   if (!m_stoppedPageDue) return std::string();
   // The blank stand-in has its renderer now: the stopped page can go in.
   m_stoppedPageDue = false;
-  m_refocus = true;
   *pageUrl = m_pageUrl;
   return BuildStoppedPage(Utf8(m_pageUrl));
 }
@@ -145,7 +142,6 @@ void PageRecovery::RunPendingStep(CefRefPtr<CefBrowser> browser) {
         return;
       case Step::kRetry:
         if (url.empty()) return;  // the page came back meanwhile
-        m_refocus = true;
         break;
       case Step::kTimedOut:
         if (!m_loading) return;  // the site answered meanwhile
@@ -155,7 +151,6 @@ void PageRecovery::RunPendingStep(CefRefPtr<CefBrowser> browser) {
         page = BuildRetryingErrorPage(Utf8(url), kTimedOutText, ERR_TIMED_OUT, Seconds(delay));
         break;
       case Step::kReloadAfterDeath:
-        m_refocus = true;
         break;
       case Step::kShowStoppedPage:
         m_stoppedPageDue = true;

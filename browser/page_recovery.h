@@ -39,9 +39,8 @@ class PageRecovery {
   // A main-frame load of |url| failed: the page to show in its place.
   std::string OnFailed(const std::wstring& url, const std::string& errorText, int errorCode);
   // The main frame finished loading. Returns a page to show now under
-  // *pageUrl, or an empty text; *refocus tells whether a page brought back
-  // should take the keyboard (when its window is active).
-  std::string OnLoadEnd(std::wstring* pageUrl, bool* refocus);
+  // *pageUrl, or an empty text.
+  std::string OnLoadEnd(std::wstring* pageUrl);
   // The renderer of browser |browserId| died while it showed |url|.
   void OnRendererGone(int browserId, const std::wstring& url);
 
@@ -68,7 +67,6 @@ class PageRecovery {
   std::wstring m_loadingUrl;   // the main-frame navigation to a site, under the deadline
   bool m_loading = false;      // that navigation has neither committed nor failed
   bool m_stoppedPageDue = false;  // show the stopped page once the blank one has loaded
-  bool m_refocus = false;
   CrashHistory m_deaths;
   RecoveryTimer m_retryTimer;
   RecoveryTimer m_deadlineTimer;

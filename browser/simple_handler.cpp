@@ -111,17 +111,13 @@ void SimpleHandler::OnLoadStart(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<Cef
   if (frame->IsMain()) m_recovery.OnCommitted();
 }
 
-void SimpleHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+void SimpleHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                               int /*httpStatusCode*/) {
   CEF_REQUIRE_UI_THREAD();
   if (!frame->IsMain()) return;
   std::wstring url;
-  bool refocus = false;
-  std::string page = m_recovery.OnLoadEnd(&url, &refocus);
+  std::string page = m_recovery.OnLoadEnd(&url);
   if (!page.empty()) frame->LoadString(page, url);
-  // A page brought back in a new renderer has no keyboard focus yet.
-  CefRefPtr<CefBrowserHost> host = browser->GetHost();
-  if (refocus && BrowserWindowIsForeground(host->GetWindowHandle())) host->SetFocus(true);
 }
 
 void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,

@@ -274,7 +274,7 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_RELOAD_PAGE:
       m_pClient->ReloadPage();
       break;
-    case WM_RECOVER_PAGE:
+    case WM_RECOVER_PAGE:  // posted by the client's PageRecovery
       m_pClient->RecoverPage();
       break;
     case WM_OPEN_EXTERNAL:

@@ -43,6 +43,7 @@ LRESULT CDuiFormLoginBrowser::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lPa
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
   // Activation hands the focus to this window: pass it on to the page.
   if (uMsg == WM_SETFOCUS) FocusPortal();
+  // F11 in the portal, and the steps that the client's PageRecovery posts.
   if (uMsg == WM_RELOAD_PAGE) g_pSimpleHandler->ReloadPage();
   if (uMsg == WM_RECOVER_PAGE) g_pSimpleHandler->RecoverPage();
   // Key messages are the browser's business; the window reports them done.
