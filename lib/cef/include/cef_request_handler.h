@@ -17,8 +17,8 @@ class CefRequestHandler : public virtual CefBase {
 
   typedef cef_termination_status_t TerminationStatus;
 
-  // The renderer process of |browser| ended unexpectedly (crashed, killed,
-  // out of memory). Called on CEF's UI thread.
+  // The renderer process of |browser| ended unexpectedly: it crashed, was
+  // killed, or ended with an error code. Called on CEF's UI thread.
   virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) {
     (void)browser, (void)status;
   }
