@@ -291,7 +291,10 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_RELOAD_PAGE:
-      if (CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser()) browser->Reload();
+      m_pClient->ReloadPage();
+      break;
+    case WM_RECOVER_PAGE:  // posted by the client's PageRecovery
+      m_pClient->RecoverPage();
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
