@@ -19,6 +19,19 @@ std::string Hex(const unsigned char* bytes, size_t count) {
   return hex;
 }
 
+// The signer's chain against the Authenticode policy: a trusted root, valid
+// signatures, usages and times. WinVerifyTrust's own policy step asks the
+// same; asked again because Wine's lets an untrusted root pass.
+bool ChainIsTrusted(PCCERT_CHAIN_CONTEXT chain) {
+  if (!chain) return false;
+  CERT_CHAIN_POLICY_PARA para = {};
+  para.cbSize = sizeof para;
+  CERT_CHAIN_POLICY_STATUS status = {};
+  status.cbSize = sizeof status;
+  return CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_AUTHENTICODE, chain, &para, &status) &&
+         status.dwError == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 std::string FileSha256(const std::wstring& path) {
@@ -70,7 +83,7 @@ std::string SignerCertificate(const std::wstring& path) {
     CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(trust.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer = provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
     CRYPT_PROVIDER_CERT* leaf = signer ? WTHelperGetProvCertFromChain(signer, 0) : nullptr;
-    if (leaf && leaf->pCert && leaf->pCert->cbCertEncoded > 0) {
+    if (leaf && leaf->pCert && leaf->pCert->cbCertEncoded > 0 && ChainIsTrusted(signer->pChainContext)) {
       certificate.assign(reinterpret_cast<const char*>(leaf->pCert->pbCertEncoded), leaf->pCert->cbCertEncoded);
     }
   }
