@@ -84,6 +84,7 @@ TEST(UpdateAddress, NoUserNameEmptyHostBadPortOrOddCharacters) {
   // Before "@" stands a user name, not the host a reader sees.
   EXPECT_FALSE(IsAllowedUpdateUrl("http://127.0.0.1@evil.example/setup.exe"));
   EXPECT_FALSE(IsAllowedUpdateUrl("https://user:pw@www.velmora.example/setup.exe"));
+  EXPECT_FALSE(IsAllowedUpdateUrl("https://www.velmora.example@cdn.example.com/setup.exe"));
   EXPECT_FALSE(IsAllowedUpdateUrl("https:///setup.exe"));
   EXPECT_FALSE(IsAllowedUpdateUrl("https://:443/setup.exe"));
   EXPECT_FALSE(IsAllowedUpdateUrl("https://www.velmora.example:0/x"));
