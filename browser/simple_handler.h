@@ -1,6 +1,6 @@
 // The client of every browser: keeps the list of its browsers, reports
 // titles to its host window, shows an error page for failed loads, and
-// carries the navigation, popup, key and context-menu policy.
+// carries the navigation, request, popup, key and context-menu policy.
 #ifndef VELMORA_BROWSER_SIMPLE_HANDLER_H_
 #define VELMORA_BROWSER_SIMPLE_HANDLER_H_
 
@@ -9,6 +9,8 @@
 #include <list>
 #include <mutex>
 
+#include "browser/hand_out_limiter.h"
+#include "browser/site_policy.h"
 #include "include/cef_client.h"
 #include "include/cef_geolocation_handler.h"
 #include "include/cef_jsdialog_handler.h"
@@ -26,7 +28,10 @@ class SimpleHandler : public CefClient,
                       public CefKeyboardHandler,
                       public CefContextMenuHandler {
  public:
+  // Keeps the browsers to the sites of the operator this client was built for.
   SimpleHandler();
+  // Keeps them to the sites of |policy| instead.
+  explicit SimpleHandler(const SitePolicy& policy);
   ~SimpleHandler() override;
 
   // The first browser created with this client that is still open, or null.
@@ -66,6 +71,9 @@ class SimpleHandler : public CefClient,
   // CefRequestHandler
   bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                       CefRefPtr<CefRequest> request, bool is_redirect) override;
+  ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> request,
+                                   CefRefPtr<CefRequestCallback> callback) override;
 
   // CefKeyboardHandler
   bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event,
@@ -83,6 +91,16 @@ class SimpleHandler : public CefClient,
   // Changed on CEF's UI thread, read on the main thread.
   std::list<CefRefPtr<CefBrowser>> m_browserList;
   std::mutex m_browserListLock;
+
+  // Hands |url| to the system's browser through the login window, without
+  // waiting for it, unless |limiter| has let too many go lately.
+  void HandOut(const std::wstring& url, HandOutLimiter& limiter);
+
+  const SitePolicy m_policy;
+  // Popups that a script opened on its own, and addresses the player asked
+  // for (a click, a popup with a user gesture), each within ten seconds.
+  HandOutLimiter m_scriptedHandOuts;
+  HandOutLimiter m_clickedHandOuts;
 
   IMPLEMENT_REFCOUNTING(SimpleHandler);
 };

@@ -3,6 +3,13 @@
 #   dist/velmora-VERSION-win32.zip   the portable folder
 #   dist/velmora-VERSION-setup.exe   the per-user installer (NSIS, LZMA)
 #
+#   scripts/package.sh [--operator FILE]
+#
+# The client is built for the operator file given with --operator or in
+# VELMORA_OPERATOR_FILE (operators/demo.conf when neither is given): its
+# addresses, product name, company, icon and version. The installer's folder,
+# shortcuts and Uninstall key carry the product name.
+#
 # Signing (Authenticode, osslsigncode) of velmora.exe, the uninstaller and
 # the installer, when both of these are set:
 #   VELMORA_SIGN_CERT           the code-signing certificate (PEM or DER) with
@@ -11,13 +18,23 @@
 #   VELMORA_SIGN_PASSWORD       the key's password, if it has one
 #   VELMORA_SIGN_TIMESTAMP_URL  an RFC 3161 timestamp server; none if unset
 # Other settings:
-#   VELMORA_VERSION    build this version instead of CMakeLists.txt's
+#   VELMORA_VERSION    build this version instead of the operator file's
 #   VELMORA_LOCALES    CEF locales to ship ("zh-CN en-US": the client asks
 #                      for zh-CN; en-US is CEF's fallback)
 #   VELMORA_BUILD_DIR  the Windows build tree (build/win)
 #   VELMORA_DIST_DIR   where the packages go (dist)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
+operator="${VELMORA_OPERATOR_FILE:-$repo/operators/demo.conf}"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --operator) operator="${2:?--operator needs a file}"; shift 2 ;;
+    --operator=*) operator="${1#--operator=}"; shift ;;
+    *) echo "package: unknown argument $1 (usage: scripts/package.sh [--operator FILE])" >&2; exit 1 ;;
+  esac
+done
+[ -f "$operator" ] || { echo "package: no operator file $operator" >&2; exit 1; }
+operator="$(realpath "$operator")"
 build="$(realpath -m "${VELMORA_BUILD_DIR:-$repo/build/win}")"
 dist="$(realpath -m "${VELMORA_DIST_DIR:-$repo/dist}")"
 jobs="${VELMORA_JOBS:-2}"
@@ -39,11 +56,14 @@ bash "$repo/scripts/setup.d/packaging.sh"
 version_arg=(-UVELMORA_VERSION)
 [ -n "${VELMORA_VERSION:-}" ] && version_arg=("-DVELMORA_VERSION=$VELMORA_VERSION")
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" "${version_arg[@]}" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" "-DVELMORA_OPERATOR_FILE=$operator" \
+      "${version_arg[@]}" >/dev/null
 cmake --build "$build" --target velmora -j"$jobs"
 
 version="$(sed -n 's/^!define VERSION "\(.*\)"$/\1/p' "$build/product.nsh")"
 [ -n "$version" ] || { echo "package: no version in $build/product.nsh" >&2; exit 1; }
+product="$(sed -n 's/^!define PRODUCT "\(.*\)"$/\1/p' "$build/product.nsh")"
+echo "package: $product $version for the operator file $operator"
 name="velmora-$version-win32"
 work="$build/package"
 stage="$work/$name"

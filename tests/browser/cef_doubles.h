@@ -78,11 +78,17 @@ class FakeBrowser : public CefBrowser {
 
 class FakeRequest : public CefRequest {
  public:
-  explicit FakeRequest(const std::wstring& url) : url_(url) {}
+  explicit FakeRequest(const std::wstring& url, ResourceType type = RT_MAIN_FRAME,
+                       TransitionType transition = TT_EXPLICIT)
+      : url_(url), type_(type), transition_(transition) {}
   CefString GetURL() override { return url_; }
+  ResourceType GetResourceType() override { return type_; }
+  TransitionType GetTransitionType() override { return transition_; }
 
  private:
   std::wstring url_;
+  ResourceType type_;
+  TransitionType transition_;
   IMPLEMENT_REFCOUNTING(FakeRequest);
 };
 

@@ -34,4 +34,28 @@ TEST(SimpleApp, IsItsOwnBrowserProcessHandler) {
   EXPECT_EQ(dynamic_cast<SimpleApp*>(handler.get()), app.get());
 }
 
+TEST(SimpleApp, KeepsMainFramesOnWebAddressesInTheRenderer) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  CefRefPtr<CefRenderProcessHandler> renderer = app->GetRenderProcessHandler();
+  ASSERT_EQ(dynamic_cast<SimpleApp*>(renderer.get()), app.get());
+  auto cancels = [&](const wchar_t* url, bool mainFrame, CefRenderProcessHandler::NavigationType type) {
+    return renderer->OnBeforeNavigation(new FakeBrowser(1), new FakeFrame(mainFrame), new FakeRequest(url), type,
+                                        false);
+  };
+  // Pages that would replace the operator's without the browser process
+  // ever seeing a request.
+  EXPECT_TRUE(cancels(L"data:text/html,<h1>Sign in again</h1>", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"data:text/html;base64,PGgxPg==", true, NAVIGATION_LINK_CLICKED));
+  EXPECT_TRUE(cancels(L"about:blank", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"blob:http://evil.example/1", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"view-source:http://www.velmora.example/", true, NAVIGATION_OTHER));
+  // Web addresses go on to the browser process's request policy, which
+  // also hands clicked foreign links to the system browser.
+  EXPECT_FALSE(cancels(L"http://www.velmora.example/wd/wd-vlmr/index.htm", true, NAVIGATION_RELOAD));
+  EXPECT_FALSE(cancels(L"http://evil.example/", true, NAVIGATION_LINK_CLICKED));
+  // Frames are judged in the browser process.
+  EXPECT_FALSE(cancels(L"data:text/html,<p>frame</p>", false, NAVIGATION_OTHER));
+  EXPECT_FALSE(cancels(L"about:blank", false, NAVIGATION_OTHER));
+}
+
 }  // namespace

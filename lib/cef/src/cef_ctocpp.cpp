@@ -88,10 +88,21 @@ class RequestProxy : public CefRequest {
  public:
   explicit RequestProxy(cef_request_t* s) : c_(s) {}
   CefString GetURL() override { return CefTakeUserFreeString(c_.get()->get_url(c_.get())); }
+  ResourceType GetResourceType() override { return c_.get()->get_resource_type(c_.get()); }
+  TransitionType GetTransitionType() override { return c_.get()->get_transition_type(c_.get()); }
 
  private:
   CRef<cef_request_t> c_;
   IMPLEMENT_REFCOUNTING(RequestProxy);
+};
+
+class RequestCallbackProxy : public CefRequestCallback {
+ public:
+  explicit RequestCallbackProxy(cef_request_callback_t* s) : c_(s) {}
+
+ private:
+  CRef<cef_request_callback_t> c_;
+  IMPLEMENT_REFCOUNTING(RequestCallbackProxy);
 };
 
 class CommandLineProxy : public CefCommandLine {
@@ -147,6 +158,9 @@ CefRefPtr<CefBrowserHost> CefBrowserHostFromC(cef_browser_host_t* s) {
 }
 CefRefPtr<CefFrame> CefFrameFromC(cef_frame_t* s) { return Adopt<FrameProxy>(s); }
 CefRefPtr<CefRequest> CefRequestFromC(cef_request_t* s) { return Adopt<RequestProxy>(s); }
+CefRefPtr<CefRequestCallback> CefRequestCallbackFromC(cef_request_callback_t* s) {
+  return Adopt<RequestCallbackProxy>(s);
+}
 CefRefPtr<CefCommandLine> CefCommandLineFromC(cef_command_line_t* s) {
   return Adopt<CommandLineProxy>(s);
 }

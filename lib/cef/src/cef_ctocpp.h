@@ -16,6 +16,7 @@ CefRefPtr<CefBrowser> CefBrowserFromC(cef_browser_t* s);
 CefRefPtr<CefBrowserHost> CefBrowserHostFromC(cef_browser_host_t* s);
 CefRefPtr<CefFrame> CefFrameFromC(cef_frame_t* s);
 CefRefPtr<CefRequest> CefRequestFromC(cef_request_t* s);
+CefRefPtr<CefRequestCallback> CefRequestCallbackFromC(cef_request_callback_t* s);
 CefRefPtr<CefCommandLine> CefCommandLineFromC(cef_command_line_t* s);
 CefRefPtr<CefMenuModel> CefMenuModelFromC(cef_menu_model_t* s);
 CefRefPtr<CefContextMenuParams> CefContextMenuParamsFromC(cef_context_menu_params_t* s);
