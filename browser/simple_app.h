@@ -1,7 +1,7 @@
 // The application object handed to CEF in every process: it adds the
 // process switches and, in each renderer, keeps the pages' main frames from
-// navigating anywhere but to web addresses; otherwise it keeps CEF's
-// defaults.
+// navigating anywhere but to web addresses and their WebSockets on the
+// operator's sites; otherwise it keeps CEF's defaults.
 #ifndef VELMORA_BROWSER_SIMPLE_APP_H_
 #define VELMORA_BROWSER_SIMPLE_APP_H_
 
@@ -22,6 +22,8 @@ class SimpleApp : public CefApp, public CefBrowserProcessHandler, public CefRend
   bool OnBeforeNavigation(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                           CefRefPtr<CefRequest> request, NavigationType navigation_type,
                           bool is_redirect) override;
+  void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                        CefRefPtr<CefV8Context> context) override;
 
  private:
   IMPLEMENT_REFCOUNTING(SimpleApp);

@@ -154,8 +154,17 @@ CefRequestHandler::ReturnValue SimpleHandler::OnBeforeResourceLoad(CefRefPtr<Cef
                                                                    CefRefPtr<CefRequest> request,
                                                                    CefRefPtr<CefRequestCallback> /*callback*/) {
   CEF_REQUIRE_IO_THREAD();
-  bool mainDocument = request->GetResourceType() == RT_MAIN_FRAME;
-  return m_policy.MayLoad(request->GetURL().ToString(), mainDocument) ? RV_CONTINUE : RV_CANCEL;
+  std::string url = request->GetURL().ToString();
+  switch (request->GetResourceType()) {
+    case RT_MAIN_FRAME:
+      return m_policy.MayLoad(url, true) ? RV_CONTINUE : RV_CANCEL;
+    case RT_WORKER:
+    case RT_SHARED_WORKER:
+    case RT_SERVICE_WORKER:
+      return m_policy.MayRunWorker(url) ? RV_CONTINUE : RV_CANCEL;
+    default:
+      return m_policy.MayLoad(url, false) ? RV_CONTINUE : RV_CANCEL;
+  }
 }
 
 bool SimpleHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> /*browser*/, const CefKeyEvent& /*event*/,

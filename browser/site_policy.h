@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "browser/site_url.h"
+
 // A navigation carrying this text means the player has logged in.
 extern const char kLoginMarker[];
 
@@ -32,9 +34,21 @@ class SitePolicy {
   // needs no network (data:, blob:, about:).
   bool MayLoad(const std::string& url, bool mainFrame) const;
 
+  // Whether a worker may run this script: only from the operator's sites
+  // and extra hosts. A worker made from a blob: or data: address would run
+  // the page's own text where no check of the renderer reaches.
+  bool MayRunWorker(const std::string& url) const;
+
   // Whether a navigation tells the client that the player has logged in:
   // the marker, in a main-frame navigation to one of the operator's sites.
   bool HonoursLoginMarker(const std::string& url, bool mainFrame) const;
+
+  // A script for every JavaScript context of the renderer. WebSocket
+  // connections are never offered to the request policy, so the script puts
+  // a check in front of the page's WebSocket: ws and wss only to the
+  // operator's sites (the same host and port) and its extra hosts; anything
+  // else throws a SecurityError before a connection is made.
+  std::string WebSocketGuardScript() const;
 
  private:
   struct Host {
@@ -44,6 +58,7 @@ class SitePolicy {
   bool IsExtraHost(const std::string& url) const;
 
   std::vector<std::string> m_origins;
+  std::vector<SiteUrl> m_sites;  // the same, parsed
   std::vector<Host> m_extraHosts;
 };
 

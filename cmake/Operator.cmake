@@ -12,8 +12,9 @@
 #
 # velmora_write_operator_header(OUT) writes velmora_operator.h from them.
 #
-# Checking a file alone, without configuring a build:
-#   cmake -DVELMORA_OPERATOR_FILE=their.conf -P cmake/Operator.cmake
+# Checking a file alone, without configuring a build, and writing the header
+# for a build that CMake does not drive (fuzz/build.sh):
+#   cmake -DVELMORA_OPERATOR_FILE=their.conf [-DVELMORA_OPERATOR_HEADER=OUT] -P cmake/Operator.cmake
 
 if(CMAKE_SCRIPT_MODE_FILE)
   cmake_minimum_required(VERSION 3.20)
@@ -180,11 +181,11 @@ endfunction()
 function(velmora_write_operator_header out)
   set(game_sites "")
   foreach(site IN LISTS VELMORA_GAME_SITES)
-    string(APPEND game_sites "\"${site}\", ")
+    string(APPEND game_sites " \"${site}\",")
   endforeach()
   set(extra_hosts "")
   foreach(host IN LISTS VELMORA_EXTRA_HOSTS)
-    string(APPEND extra_hosts "\"${host}\", ")
+    string(APPEND extra_hosts " \"${host}\",")
   endforeach()
   set(content "// Made by cmake/Operator.cmake from ${VELMORA_OPERATOR_FILE}; do not edit.
 #pragma once
@@ -194,8 +195,8 @@ function(velmora_write_operator_header out)
 #define VELMORA_OPERATOR_TEST_LOGIN_URL_W L\"${VELMORA_TEST_LOGIN_URL}\"
 #define VELMORA_OPERATOR_CDN_BASE_URL \"${VELMORA_CDN_BASE_URL}\"
 // Lists: the items of an array initialiser, each followed by a comma.
-#define VELMORA_OPERATOR_GAME_SITES ${game_sites}
-#define VELMORA_OPERATOR_EXTRA_HOSTS ${extra_hosts}
+#define VELMORA_OPERATOR_GAME_SITES${game_sites}
+#define VELMORA_OPERATOR_EXTRA_HOSTS${extra_hosts}
 #define VELMORA_OPERATOR_PRODUCT \"${VELMORA_PRODUCT}\"
 #define VELMORA_OPERATOR_PRODUCT_W L\"${VELMORA_PRODUCT}\"
 #define VELMORA_OPERATOR_ICON \"${VELMORA_ICON}\"
@@ -212,6 +213,12 @@ if(CMAKE_SCRIPT_MODE_FILE AND CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST
     message(FATAL_ERROR "usage: cmake -DVELMORA_OPERATOR_FILE=FILE -P cmake/Operator.cmake")
   endif()
   velmora_read_operator_file("${VELMORA_OPERATOR_FILE}")
-  message(NOTICE "operator file ${VELMORA_OPERATOR_FILE}: ${VELMORA_PRODUCT} ${VELMORA_OPERATOR_VERSION}, "
-                 "portal ${VELMORA_PORTAL_URL}")
+  if(VELMORA_OPERATOR_HEADER)
+    get_filename_component(dir "${VELMORA_OPERATOR_HEADER}" DIRECTORY)
+    file(MAKE_DIRECTORY "${dir}")
+    velmora_write_operator_header("${VELMORA_OPERATOR_HEADER}")
+  else()
+    message(NOTICE "operator file ${VELMORA_OPERATOR_FILE}: ${VELMORA_PRODUCT} ${VELMORA_OPERATOR_VERSION}, "
+                   "portal ${VELMORA_PORTAL_URL}")
+  endif()
 endif()

@@ -109,6 +109,45 @@
         report('requests');
       }, 4000);
     },
+    // WebSockets to a foreign host and to the player's own machine.
+    sockets: function () {
+      function socket(name, url) {
+        results[name] = 'pending';
+        try {
+          var ws = new WebSocket(url);
+          ws.onopen = function () { results[name] = 'open'; };
+          ws.onerror = function () { results[name] = 'error'; };
+        } catch (e) { results[name] = 'threw'; }
+      }
+      // The page's own WebSocket, reached back through its prototype.
+      try {
+        var ctor = WebSocket.prototype.constructor;
+        new ctor(LOCAL.replace('http:', 'ws:') + '/local/prototype-socket');
+        results.ws_prototype = 'made';
+      } catch (e) { results.ws_prototype = 'threw'; }
+      socket('ws_evil', EVIL.replace('http:', 'ws:') + '/socket');
+      socket('ws_local', LOCAL.replace('http:', 'ws:') + '/local/socket');
+      socket('ws_lookalike', LOOKALIKE.replace('http:', 'ws:') + '/socket');
+      socket('ws_own', 'ws://' + location.host + '/socket');  // the operator's own may
+      // The page's own WebSocket, fetched back from a fresh frame.
+      var f = document.createElement('iframe');
+      document.body.appendChild(f);
+      try {
+        var ws = new f.contentWindow.WebSocket(LOCAL.replace('http:', 'ws:') + '/local/frame-socket');
+        results.ws_frame = 'made';
+        ws.onerror = function () { results.ws_frame = 'error'; };
+      } catch (e) { results.ws_frame = 'threw'; }
+      // A worker made from the page's own text, which would open a socket.
+      try {
+        var blob = new Blob(["new WebSocket('" + LOCAL.replace('http:', 'ws:') + "/local/worker-socket');" +
+                             "postMessage('ran')"]);
+        var worker = new Worker(URL.createObjectURL(blob));
+        results.worker = 'made';
+        worker.onmessage = function () { results.worker = 'ran'; };
+        worker.onerror = function () { results.worker = 'error'; };
+      } catch (e) { results.worker = 'threw'; }
+      setTimeout(function () { report('sockets'); }, 4000);
+    },
     // The page itself led elsewhere by script, meta refresh, HTTP redirect,
     // a form, and addresses that only look like the operator's.
     navigate: function () {

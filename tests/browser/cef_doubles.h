@@ -11,6 +11,7 @@
 #include "include/cef_command_line.h"
 #include "include/cef_context_menu_handler.h"
 #include "include/cef_request.h"
+#include "include/cef_v8.h"
 
 class FakeHost : public CefBrowserHost {
  public:
@@ -90,6 +91,18 @@ class FakeRequest : public CefRequest {
   ResourceType type_;
   TransitionType transition_;
   IMPLEMENT_REFCOUNTING(FakeRequest);
+};
+
+class FakeV8Context : public CefV8Context {
+ public:
+  bool Eval(const CefString& code) override {
+    evaluated.push_back(code.ToWString());
+    return true;
+  }
+  std::vector<std::wstring> evaluated;
+
+ private:
+  IMPLEMENT_REFCOUNTING(FakeV8Context);
 };
 
 class FakeMenuModel : public CefMenuModel {

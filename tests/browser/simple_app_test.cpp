@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/operator_sites.h"
 #include "cef_doubles.h"
 
 namespace {
@@ -56,6 +57,17 @@ TEST(SimpleApp, KeepsMainFramesOnWebAddressesInTheRenderer) {
   // Frames are judged in the browser process.
   EXPECT_FALSE(cancels(L"data:text/html,<p>frame</p>", false, NAVIGATION_OTHER));
   EXPECT_FALSE(cancels(L"about:blank", false, NAVIGATION_OTHER));
+}
+
+TEST(SimpleApp, PutsTheOperatorsWebSocketGuardIntoEveryNewContext) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  CefRefPtr<FakeV8Context> first = new FakeV8Context(), second = new FakeV8Context();
+  app->OnContextCreated(new FakeBrowser(1), new FakeFrame(true), first.get());
+  app->OnContextCreated(new FakeBrowser(1), new FakeFrame(false), second.get());
+  ASSERT_EQ(first->evaluated.size(), 1u);
+  ASSERT_EQ(second->evaluated.size(), 1u);
+  EXPECT_EQ(CefString(first->evaluated[0]).ToString(), OperatorSitePolicy().WebSocketGuardScript());
+  EXPECT_EQ(second->evaluated[0], first->evaluated[0]);
 }
 
 }  // namespace

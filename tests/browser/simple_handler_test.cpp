@@ -191,6 +191,11 @@ TEST_F(SimpleHandlerTest, ResourcesLoadOnlyFromTheOperatorsSites) {
   EXPECT_FALSE(Load(L"http://127.0.0.1:9222/json", RT_XHR));
   EXPECT_FALSE(Load(L"http://192.168.1.1/", RT_IMAGE));
   EXPECT_FALSE(Load(L"file:///C:/windows/win.ini", RT_XHR));
+  // Workers run only the operator's scripts, never the page's own text.
+  EXPECT_TRUE(Load(L"http://game.velmora.example/worker.js", RT_WORKER));
+  EXPECT_FALSE(Load(L"blob:http://game.velmora.example/1f2e", RT_WORKER));
+  EXPECT_FALSE(Load(L"data:text/javascript,postMessage(1)", RT_SHARED_WORKER));
+  EXPECT_TRUE(Load(L"blob:http://game.velmora.example/1f2e", RT_IMAGE));
 }
 
 TEST_F(SimpleHandlerTest, ClientsKeepToThePolicyTheyAreGiven) {

@@ -205,6 +205,32 @@ TEST(SitePolicy, RenderersKeepMainFramesOnWebAddresses) {
   EXPECT_TRUE(RendererMayNavigate("about:srcdoc", false));
 }
 
+TEST(SitePolicy, WorkersRunOnlyTheOperatorsScripts) {
+  SitePolicy policy = Operator();
+  EXPECT_TRUE(policy.MayRunWorker("http://game.velmora.example/worker.js"));
+  EXPECT_TRUE(policy.MayRunWorker("https://pay.example/sw.js"));
+  EXPECT_FALSE(policy.MayRunWorker("blob:http://game.velmora.example/8e2f"));
+  EXPECT_FALSE(policy.MayRunWorker("data:application/javascript,new WebSocket('ws://127.0.0.1:9222')"));
+  EXPECT_FALSE(policy.MayRunWorker("http://evil.example/worker.js"));
+}
+
+TEST(SitePolicy, TheWebSocketGuardAllowsTheOperatorsSitesAndExtraHostsOnly) {
+  std::string script = Operator().WebSocketGuardScript();
+  // Each operator site with the WebSocket scheme of its own and its port;
+  // extra hosts with either scheme, on their port or any.
+  const char* entries[] = {"['ws','www.velmora.example','80']", "['wss','login.velmora.example','443']",
+                           "['ws','cdn.velmora.example','80']", "['ws','game.velmora.example','80']",
+                           "['*','pay.example','*']", "['*','127.0.0.1','8123']"};
+  for (const char* entry : entries) EXPECT_NE(script.find(entry), std::string::npos) << entry;
+  EXPECT_EQ(script.find("evil"), std::string::npos);
+  EXPECT_EQ(script.find("@ALLOWED@"), std::string::npos);
+  // It replaces the page's constructor for good, and throws before a
+  // connection is made.
+  EXPECT_NE(script.find("delete w.WebSocket"), std::string::npos);
+  EXPECT_NE(script.find("throw refused"), std::string::npos);
+  EXPECT_NE(SitePolicy({}, {}).WebSocketGuardScript().find("var allowed = [];"), std::string::npos);
+}
+
 TEST(SitePolicy, UnreadableEntriesOfTheOperatorFileAdmitNothing) {
   SitePolicy policy({"http://", "not a url", "http://user@www.velmora.example/"}, {"", "a/b", "@x"});
   EXPECT_FALSE(policy.IsOperatorSite("http://www.velmora.example/"));

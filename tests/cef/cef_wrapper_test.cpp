@@ -350,7 +350,7 @@ TEST(AppBridge, RenderersAskTheAppBeforeEveryNavigation) {
   cef_render_process_handler_t* renderer = table->get_render_process_handler(table);
   ASSERT_NE(renderer, nullptr);
   ASSERT_NE(renderer->on_before_navigation, nullptr);
-  EXPECT_EQ(renderer->on_context_created, nullptr);  // CEF's defaults
+  EXPECT_EQ(renderer->on_context_released, nullptr);  // CEF's defaults
   FakeCBrowser browser(1);
   FakeCFrame main(true), sub(false);
   FakeCRequest request(RT_MAIN_FRAME, TT_LINK);  // its address reads as empty: no web address
@@ -362,6 +362,16 @@ TEST(AppBridge, RenderersAskTheAppBeforeEveryNavigation) {
   EXPECT_EQ(main.refs, 0);
   EXPECT_EQ(sub.refs, 0);
   EXPECT_EQ(request.refs, 0);
+
+  // A new context gets the guard script; what eval hands back is released.
+  ASSERT_NE(renderer->on_context_created, nullptr);
+  FakeCV8Context context;
+  renderer->on_context_created(renderer, browser.Give(), main.Give(), context.Give());
+  EXPECT_EQ(context.evals, 1);
+  EXPECT_EQ(context.refs, 0);
+  EXPECT_EQ(context.result.refs, 0);
+  EXPECT_EQ(context.exception.refs, 0);
+  EXPECT_EQ(browser.refs, 0);
   renderer->base.release(&renderer->base);
   table->base.release(&table->base);
   EXPECT_TRUE(app->HasOneRef());

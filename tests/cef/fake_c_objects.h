@@ -89,6 +89,23 @@ struct FakeCFrame : FakeC<cef_frame_t> {
   }
 };
 
+// A context whose eval hands back a result and an exception, each with a
+// reference, as libcef's does when the code throws.
+struct FakeCV8Context : FakeC<cef_v8context_t> {
+  FakeC<cef_v8context_t> result, exception;  // any counted table will do
+  int evals = 0;
+  FakeCV8Context() {
+    table.eval = [](cef_v8context_t* self, const cef_string_t*, cef_base_t** retval,
+                    cef_base_t** thrown) CEF_CALLBACK -> int {
+      FakeCV8Context* me = reinterpret_cast<FakeCV8Context*>(self);
+      ++me->evals;
+      *retval = &me->result.Give()->base;
+      *thrown = &me->exception.Give()->base;
+      return 0;
+    };
+  }
+};
+
 // A request with a resource and a transition type. Its URL stays null: a
 // string handed over by libcef is freed by libcef's own allocator.
 struct FakeCRequest : FakeC<cef_request_t> {

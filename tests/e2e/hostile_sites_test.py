@@ -5,7 +5,7 @@ Wine against the demo site in its hostile mode (demo/site.py --hostile).
 A man in the middle's script in the portal and the game page tries, one
 armed step at a time, what a hostile page would: foreign frames that read
 the typed password, XHR and fetch to foreign hosts and to a service on
-127.0.0.1, foreign scripts and images, navigations by script, meta
+127.0.0.1, WebSockets, foreign scripts and images, navigations by script, meta
 refresh, HTTP redirect, form, look-alike host, user info and the operator's
 host in the path, the login marker on a foreign host and in a frame, a flood
 of window.open, and a foreign link that the player clicks. The site answers
@@ -65,7 +65,7 @@ class Hostile:
         local service: the client let something out. (Chromium's own
         background requests, such as its spelling dictionary, are no page's.)"""
         return [p for p in self.site.requests()
-                if " //" in p and ("evil.example" in p or "/local/" in p)]
+                if " //" in p and "/hostile/arm?" not in p and ("evil.example" in p or "//127.0.0.1" in p)]
 
 
 def unread(value):
@@ -134,7 +134,21 @@ def run_steps(client, site):
     check("portal: no request reached a foreign host or the local service", not hostile.foreign_requests(),
           hostile.foreign_requests())
 
-    # 3. The page cannot be led away: script, meta refresh, redirect,
+    # 3. WebSockets (which CEF never offers to the request policy) to a
+    # foreign host or the local service throw before connecting, also when
+    # fetched back from a fresh frame or the prototype, or opened in a worker
+    # made from the page's own text; the operator's own may connect.
+    hostile.arm("portal", "sockets")
+    got = hostile.report("portal", "sockets")
+    for name in ("ws_evil", "ws_local", "ws_lookalike", "ws_frame", "ws_prototype"):
+        check(f"portal: WebSocket {name} is refused", got.get(name) == "threw", got.get(name))
+    check("portal: a worker from a blob does not run", got.get("worker") == "error", got.get("worker"))
+    check("portal: a WebSocket to the operator's own site may be made", got.get("ws_own") in ("error", "open", "pending"),
+          got.get("ws_own"))
+    check("portal: no connection reached a foreign host or the local service", not hostile.foreign_requests(),
+          hostile.foreign_requests())
+
+    # 4. The page cannot be led away: script, meta refresh, redirect,
     # user info, look-alike, host in the path, local service, data: page,
     # form, and the login marker on a foreign host.
     hostile.arm("portal", "navigate")
@@ -148,7 +162,7 @@ def run_steps(client, site):
           not [u for u in opened_urls() if "evil.example" in u], opened_urls())
     client.screenshot("1-portal-after-attacks")
 
-    # 4. A flood of window.open reaches the system browser only a few times.
+    # 5. A flood of window.open reaches the system browser only a few times.
     before = len(opened_urls())
     hostile.arm("portal", "flood")
     hostile.report("portal", "flood")
@@ -157,7 +171,7 @@ def run_steps(client, site):
     check("portal: a loop of 30 window.open hands out at most 3", 1 <= len(flood) <= 3, flood)
     check("portal: no popup window opens", not client.drive("list", "CefBrowserWindow", "-").strip())
 
-    # 5. A foreign link that the player clicks opens in the system browser.
+    # 6. A foreign link that the player clicks opens in the system browser.
     hostile.arm("portal", "link")
     check("portal: the foreign link is in place", hostile.report("portal", "link").get("placed") == "yes")
     time.sleep(1)
@@ -170,7 +184,7 @@ def run_steps(client, site):
     check("portal: the clicked link was not loaded in the client", not hostile.foreign_requests(),
           hostile.foreign_requests())
 
-    # 6. The operator's own road: the login marker opens the game, whose
+    # 7. The operator's own road: the login marker opens the game, whose
     # assets and data come from the operator's CDN.
     client.click("LoginBrowser", 505, 185)
     check("the sign-in's marker navigation reaches the game page",
@@ -184,12 +198,16 @@ def run_steps(client, site):
     time.sleep(3)
     client.screenshot("2-game")
 
-    # 7. The game page cannot read foreign hosts or be led away either.
+    # 8. The game page cannot read foreign hosts or be led away either.
     hostile.arm("game", "requests")
     got = hostile.report("game", "requests")
     for name in ("xhr_evil", "fetch_evil", "xhr_local", "fetch_local", "xhr_redirect"):
         check(f"game: {name} reads nothing", unread(got.get(name, "")), got.get(name))
     check("game: XHR to its own site still reads", got.get("xhr_own") == "read:200:own data", got.get("xhr_own"))
+    hostile.arm("game", "sockets")
+    got = hostile.report("game", "sockets")
+    check("game: WebSockets to foreign hosts and the local service are refused",
+          all(got.get(n) == "threw" for n in ("ws_evil", "ws_local", "ws_frame", "ws_prototype")), got)
     hostile.arm("game", "navigate")
     stayed = hostile.report("game", "navigate", 60)
     check("game: every foreign navigation leaves the game page where it was",
@@ -205,7 +223,7 @@ def run_steps(client, site):
     flood = [u for u in opened_urls()[before:] if "/popup?" in u and "page=game" in u]
     check("game: a loop of 30 window.open hands out at most 3", 1 <= len(flood) <= 3, flood)
 
-    # 8. After the flood, a popup after a click still goes (the page's guide
+    # 9. After the flood, a popup after a click still goes (the page's guide
     # button), and a clicked foreign link leaves the client.
     client.click("Velmora", 500, 262)
     check("game: a popup after a click reaches the system browser",
@@ -221,14 +239,14 @@ def run_steps(client, site):
     after = hostile.report("game", "link-after")
     check("game: and the game page stays", after.get("stayed", "").startswith("http://game.velmora.example/"), after)
 
-    # 9. F11 reloads the game page.
+    # 10. F11 reloads the game page.
     loads = lambda: len([p for p in site.paths() if p.startswith("/g/velmoLogin?") and "&loginType=5" in p])
     before = loads()
     client.click("Velmora", 702, 532)
     client.key("F11")
     check("F11 reloads the game page", wait_for(lambda: loads() > before, 20))
 
-    # 10. The play button's test login opens a game window on the test login page.
+    # 11. The play button's test login opens a game window on the test login page.
     hwnd, rect = client.game_window() or (0, (0, 0, 0, 0))
     client.click("Velmora", rect[2] - rect[0] - 23, 16)
     check("closing the game shows the login again", wait_for(client.login_window, 10))

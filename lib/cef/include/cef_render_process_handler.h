@@ -5,6 +5,7 @@
 #include "include/cef_base.h"
 #include "include/cef_browser.h"
 #include "include/cef_request.h"
+#include "include/cef_v8.h"
 
 class CefRenderProcessHandler : public virtual CefBase {
  public:
@@ -19,6 +20,13 @@ class CefRenderProcessHandler : public virtual CefBase {
                                   bool is_redirect) {
     (void)browser, (void)frame, (void)request, (void)navigation_type, (void)is_redirect;
     return false;
+  }
+
+  // Called in the renderer when a frame's JavaScript context has been made,
+  // before any of the page's scripts runs in it.
+  virtual void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                CefRefPtr<CefV8Context> context) {
+    (void)browser, (void)frame, (void)context;
   }
 };
 

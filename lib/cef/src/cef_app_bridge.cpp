@@ -58,8 +58,15 @@ int CEF_CALLBACK OnBeforeNavigation(cef_render_process_handler_t* self, cef_brow
                                                             is_redirect != 0);
 }
 
+void CEF_CALLBACK OnContextCreated(cef_render_process_handler_t* self, cef_browser_t* browser,
+                                   cef_frame_t* frame, cef_v8context_t* context) {
+  RenderHandlerBridge::Get(self)->OnContextCreated(CefBrowserFromC(browser), CefFrameFromC(frame),
+                                                   CefV8ContextFromC(context));
+}
+
 void FillRenderProcessHandler(cef_render_process_handler_t* t) {
   t->on_before_navigation = &OnBeforeNavigation;
+  t->on_context_created = &OnContextCreated;
 }
 
 cef_render_process_handler_t* CEF_CALLBACK GetRenderProcessHandler(cef_app_t* self) {

@@ -105,6 +105,24 @@ class RequestCallbackProxy : public CefRequestCallback {
   IMPLEMENT_REFCOUNTING(RequestCallbackProxy);
 };
 
+class V8ContextProxy : public CefV8Context {
+ public:
+  explicit V8ContextProxy(cef_v8context_t* s) : c_(s) {}
+  bool Eval(const CefString& code) override {
+    cef_string_t text = code.AsBorrowed();
+    cef_base_t* result = nullptr;
+    cef_base_t* exception = nullptr;
+    bool ok = c_.get()->eval(c_.get(), &text, &result, &exception) != 0;
+    if (result) result->release(result);
+    if (exception) exception->release(exception);
+    return ok;
+  }
+
+ private:
+  CRef<cef_v8context_t> c_;
+  IMPLEMENT_REFCOUNTING(V8ContextProxy);
+};
+
 class CommandLineProxy : public CefCommandLine {
  public:
   explicit CommandLineProxy(cef_command_line_t* s) : c_(s) {}
@@ -161,6 +179,7 @@ CefRefPtr<CefRequest> CefRequestFromC(cef_request_t* s) { return Adopt<RequestPr
 CefRefPtr<CefRequestCallback> CefRequestCallbackFromC(cef_request_callback_t* s) {
   return Adopt<RequestCallbackProxy>(s);
 }
+CefRefPtr<CefV8Context> CefV8ContextFromC(cef_v8context_t* s) { return Adopt<V8ContextProxy>(s); }
 CefRefPtr<CefCommandLine> CefCommandLineFromC(cef_command_line_t* s) {
   return Adopt<CommandLineProxy>(s);
 }

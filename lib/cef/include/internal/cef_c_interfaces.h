@@ -143,6 +143,22 @@ typedef struct _cef_menu_model_t {
   int (CEF_CALLBACK* get_count)(struct _cef_menu_model_t* self);
 } cef_menu_model_t;
 
+// A frame's JavaScript context in the renderer. eval hands back the result
+// and any exception, each with a reference for the caller.
+typedef struct _cef_v8context_t {
+  cef_base_t base;
+  cef_unused_fn get_task_runner;
+  cef_unused_fn is_valid;
+  cef_unused_fn get_browser;
+  cef_unused_fn get_frame;
+  cef_unused_fn get_global;
+  cef_unused_fn enter;
+  cef_unused_fn exit;
+  cef_unused_fn is_same;
+  int (CEF_CALLBACK* eval)(struct _cef_v8context_t* self, const cef_string_t* code,
+                           cef_base_t** retval, cef_base_t** exception);
+} cef_v8context_t;
+
 // Only passed through; the client never reads the parameters.
 typedef struct _cef_context_menu_params_t {
   cef_base_t base;
@@ -163,8 +179,8 @@ typedef struct _cef_browser_process_handler_t {
       struct _cef_browser_process_handler_t* self);
 } cef_browser_process_handler_t;
 
-// In the renderer: only on_before_navigation is set; CEF's defaults for the
-// others.
+// In the renderer: only on_before_navigation and on_context_created are
+// set; CEF's defaults for the others.
 typedef struct _cef_render_process_handler_t {
   cef_base_t base;
   cef_unused_fn on_render_thread_created;
@@ -176,7 +192,9 @@ typedef struct _cef_render_process_handler_t {
       struct _cef_render_process_handler_t* self, cef_browser_t* browser,
       cef_frame_t* frame, cef_request_t* request,
       cef_navigation_type_t navigation_type, int is_redirect);
-  cef_unused_fn on_context_created;
+  void (CEF_CALLBACK* on_context_created)(
+      struct _cef_render_process_handler_t* self, cef_browser_t* browser,
+      cef_frame_t* frame, cef_v8context_t* context);
   cef_unused_fn on_context_released;
   cef_unused_fn on_uncaught_exception;
   cef_unused_fn on_focused_node_changed;
@@ -377,6 +395,7 @@ static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
 static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");
 static_assert(offsetof(cef_request_t, get_transition_type) == 16 + 18 * 4, "request slot");
 static_assert(offsetof(cef_request_handler_t, on_before_resource_load) == 16 + 2 * 4, "request handler slot");
+static_assert(offsetof(cef_v8context_t, eval) == 16 + 8 * 4, "v8 context slot");
 static_assert(sizeof(cef_resource_type_t) == 4 && sizeof(cef_transition_type_t) == 4 &&
               sizeof(cef_return_value_t) == 4 && sizeof(cef_navigation_type_t) == 4, "enum sizes");
 #endif
