@@ -7,6 +7,8 @@
 //
 // The browser keeps to the sites of the start URL and of each --site (as
 // the client keeps to its operator's), and may load from each --extra-host.
+// WebSockets in its renderers keep to the sites of the operator file it was
+// built with, as the client's do.
 //
 // --close-like-login-window closes as the client's login window does: CEF is
 // shut down while its browser is still open, and the entry function then
