@@ -1,6 +1,8 @@
 // The custom window messages that travel between the browser clients and the
 // windows. A string in lParam is null-terminated UTF-16 and valid only while
-// the message is handled, so those messages are always sent synchronously.
+// the message is handled, so those messages are sent synchronously; only
+// WM_OPEN_EXTERNAL may come posted instead, with wParam kPostedText and a
+// copy that the receiver frees (browser/posted_text.h).
 #ifndef VELMORA_APP_APP_MESSAGES_H_
 #define VELMORA_APP_APP_MESSAGES_H_
 

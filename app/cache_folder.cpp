@@ -8,6 +8,7 @@
 #include "app/app_util.h"
 #include "app/cef_startup.h"
 #include "app/profile_lock.h"
+#include "velmora_operator.h"
 
 bool FolderIsWritable(const std::wstring& folder) {
   if (folder.empty() || !CreateDirectoryPath(folder.c_str())) return false;
@@ -27,7 +28,7 @@ bool FolderIsWritable(const std::wstring& folder) {
 std::wstring FallbackCachePath(const std::wstring& localAppData, const std::wstring& installFolder) {
   wchar_t key[17];
   std::swprintf(key, 17, L"%016llx", static_cast<unsigned long long>(FoldedPathHash(installFolder)));
-  return localAppData + L"\\Velmora\\Profiles\\" + key + L"\\cache\\";
+  return localAppData + L"\\" VELMORA_OPERATOR_PRODUCT_W L"\\Profiles\\" + key + L"\\cache\\";
 }
 
 std::wstring ChooseBrowserCache(const std::wstring& preferred) {

@@ -12,7 +12,7 @@
 bool FolderIsWritable(const std::wstring& folder);
 
 // The per-user profile folder for the client installed in |installFolder|:
-// |localAppData|\Velmora\Profiles\<hash of the install folder>\cache\, one
+// |localAppData|\<product>\Profiles\<hash of the install folder>\cache\, one
 // for each install folder so that two installs never share a profile.
 std::wstring FallbackCachePath(const std::wstring& localAppData, const std::wstring& installFolder);
 

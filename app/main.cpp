@@ -17,6 +17,7 @@
 #include "include/cef_app.h"
 #include "res/resource.h"
 #include "ui/DuiFormLogin.h"
+#include "velmora_operator.h"
 
 using DuiLib::CPaintManagerUI;
 
@@ -56,8 +57,8 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
 
   CDuiFormLogin* login = new CDuiFormLogin();
-  g_hLoginWnd = login->Create(nullptr, _T("Velmora"), kLoginStyle, kLoginExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
+  g_hLoginWnd = login->Create(nullptr, VELMORA_OPERATOR_PRODUCT_W, kLoginStyle, kLoginExStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
   if (g_hLoginWnd != nullptr) {
     HICON icon = ::LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_VELMORA));
     ::SendMessageW(g_hLoginWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/update_check.h"
-#include "update_address.h"
+#include "velmora_operator.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ std::wstring ThisExecutable() {
 }  // namespace
 
 void StartUpdateCheck() {
-  if (g_updateRun || sizeof(VELMORA_UPDATE_FEED_URL) <= 1) return;
+  if (g_updateRun || sizeof(VELMORA_OPERATOR_UPDATE_FEED) <= 1) return;
   UpdateRun* run = new UpdateRun();
-  run->settings.feedUrl = VELMORA_UPDATE_FEED_URL;
+  run->settings.feedUrl = VELMORA_OPERATOR_UPDATE_FEED;
   run->settings.clientExe = ThisExecutable();
-  run->settings.stagingFolder = UpdateStagingFolder(VELMORA_UPDATE_PRODUCT);
+  run->settings.stagingFolder = UpdateStagingFolder(VELMORA_OPERATOR_PRODUCT_W);
   if (run->settings.clientExe.empty() || run->settings.stagingFolder.empty()) {
     delete run;
     return;

@@ -1,11 +1,14 @@
 // The application object handed to CEF in every process: it adds the
-// process switches and otherwise keeps CEF's defaults.
+// process switches and, in each renderer, keeps the pages' main frames from
+// navigating anywhere but to web addresses and their WebSockets on the
+// operator's sites; otherwise it keeps CEF's defaults.
 #ifndef VELMORA_BROWSER_SIMPLE_APP_H_
 #define VELMORA_BROWSER_SIMPLE_APP_H_
 
 #include "include/cef_app.h"
+#include "include/cef_render_process_handler.h"
 
-class SimpleApp : public CefApp, public CefBrowserProcessHandler {
+class SimpleApp : public CefApp, public CefBrowserProcessHandler, public CefRenderProcessHandler {
  public:
   SimpleApp() = default;
 
@@ -13,6 +16,14 @@ class SimpleApp : public CefApp, public CefBrowserProcessHandler {
   void OnBeforeCommandLineProcessing(const CefString& process_type,
                                      CefRefPtr<CefCommandLine> command_line) override;
   CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() override { return this; }
+  CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() override { return this; }
+
+  // CefRenderProcessHandler
+  bool OnBeforeNavigation(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                          CefRefPtr<CefRequest> request, NavigationType navigation_type,
+                          bool is_redirect) override;
+  void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                        CefRefPtr<CefV8Context> context) override;
 
  private:
   IMPLEMENT_REFCOUNTING(SimpleApp);

@@ -5,13 +5,23 @@
 #include "app/app_globals.h"
 #include "app/app_messages.h"
 #include "browser/error_page.h"
+#include "browser/operator_sites.h"
+#include "browser/posted_text.h"
 #include "include/cef_app.h"
 #include "include/wrapper/cef_helpers.h"
 
 namespace {
 
-// A navigation to a URL carrying this text means the player has logged in.
-const wchar_t kLoginMarker[] = L"/g/velmoLogin";
+const uint64_t kHandOutWindowMs = 10000;
+const size_t kScriptedHandOuts = 3;
+const size_t kClickedHandOuts = 5;
+
+// Chromium marks a navigation that a script or a meta refresh started as a
+// client redirect, and one that an HTTP redirect led to as a server
+// redirect; a link that the player followed is a plain link.
+bool StartedByAClick(CefRequest::TransitionType transition, bool isRedirect) {
+  return !isRedirect && (transition & TT_SOURCE_MASK) == TT_LINK && (transition & TT_IS_REDIRECT_MASK) == 0;
+}
 
 // Whether the player is looking at this browser's window: its top-level
 // window, or the window that owns it (the login window owns the portal's),
@@ -25,7 +35,14 @@ bool BrowserWindowIsForeground(HWND browserWindow) {
 
 }  // namespace
 
-SimpleHandler::SimpleHandler() : m_hHostWnd(nullptr), m_recovery(m_hHostWnd) {}
+SimpleHandler::SimpleHandler() : SimpleHandler(OperatorSitePolicy()) {}
+
+SimpleHandler::SimpleHandler(const SitePolicy& policy)
+    : m_hHostWnd(nullptr),
+      m_recovery(m_hHostWnd),
+      m_policy(policy),
+      m_scriptedHandOuts(kScriptedHandOuts, kHandOutWindowMs),
+      m_clickedHandOuts(kClickedHandOuts, kHandOutWindowMs) {}
 
 SimpleHandler::~SimpleHandler() {}
 
@@ -61,16 +78,23 @@ bool SimpleHandler::OnBeforePopup(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<C
                                   const CefString& target_url,
                                   const CefString& /*target_frame_name*/,
                                   WindowOpenDisposition /*target_disposition*/,
-                                  bool /*user_gesture*/,
+                                  bool user_gesture,
                                   const CefPopupFeatures& /*popupFeatures*/,
                                   CefWindowInfo& /*windowInfo*/,
                                   CefRefPtr<CefClient>& /*client*/,
                                   CefBrowserSettings& /*settings*/,
                                   bool* /*no_javascript_access*/) {
   CEF_REQUIRE_IO_THREAD();
-  // Every popup goes to the system's browser; none opens in here.
-  SendMessageW(g_hLoginWnd, WM_OPEN_EXTERNAL, 0, reinterpret_cast<LPARAM>(target_url.c_str()));
+  // Every popup goes to the system's browser; none opens in here. This is
+  // CEF's IO thread: it hands the address over and does not wait.
+  if (IsWebAddressToHandOut(target_url.ToString()))
+    HandOut(target_url.ToWString(), user_gesture ? m_clickedHandOuts : m_scriptedHandOuts);
   return true;
+}
+
+void SimpleHandler::HandOut(const std::wstring& url, HandOutLimiter& limiter) {
+  if (g_hLoginWnd == nullptr || !limiter.Allow(GetTickCount64())) return;
+  PostText(g_hLoginWnd, WM_OPEN_EXTERNAL, url);
 }
 
 void SimpleHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
@@ -137,11 +161,40 @@ void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<Cef
 bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                                    CefRefPtr<CefRequest> request, bool is_redirect) {
   CEF_REQUIRE_UI_THREAD();
-  std::wstring url = request->GetURL().ToWString();
-  if (frame->IsMain()) m_recovery.OnNavigation(url, is_redirect);
-  if (url.find(kLoginMarker) != std::wstring::npos)
-    SendMessageW(g_hLoginWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(url.c_str()));
-  return false;  // The navigation always goes ahead.
+  std::string url = request->GetURL().ToString();
+  bool mainFrame = frame && frame->IsMain();
+  if (!m_policy.MayNavigate(url, mainFrame)) {
+    // The page stays. An address that the player clicked opens outside,
+    // as a popup would.
+    if (mainFrame && StartedByAClick(request->GetTransitionType(), is_redirect) &&
+        IsWebAddressToHandOut(url))
+      HandOut(request->GetURL().ToWString(), m_clickedHandOuts);
+    return true;
+  }
+  if (mainFrame) m_recovery.OnNavigation(request->GetURL().ToWString(), is_redirect);
+  if (m_policy.HonoursLoginMarker(url, mainFrame)) {
+    std::wstring wide = request->GetURL().ToWString();
+    SendMessageW(g_hLoginWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
+  return false;  // An allowed navigation goes ahead, the marker's too.
+}
+
+CefRequestHandler::ReturnValue SimpleHandler::OnBeforeResourceLoad(CefRefPtr<CefBrowser> /*browser*/,
+                                                                   CefRefPtr<CefFrame> /*frame*/,
+                                                                   CefRefPtr<CefRequest> request,
+                                                                   CefRefPtr<CefRequestCallback> /*callback*/) {
+  CEF_REQUIRE_IO_THREAD();
+  std::string url = request->GetURL().ToString();
+  switch (request->GetResourceType()) {
+    case RT_MAIN_FRAME:
+      return m_policy.MayLoad(url, true) ? RV_CONTINUE : RV_CANCEL;
+    case RT_WORKER:
+    case RT_SHARED_WORKER:
+    case RT_SERVICE_WORKER:
+      return m_policy.MayRunWorker(url) ? RV_CONTINUE : RV_CANCEL;
+    default:
+      return m_policy.MayLoad(url, false) ? RV_CONTINUE : RV_CANCEL;
+  }
 }
 
 void SimpleHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,

@@ -1,7 +1,7 @@
 // The client of every browser: keeps the list of its browsers, reports
 // titles to its host window, shows an error page for failed loads and
 // brings failed or dead pages back (PageRecovery), and carries the
-// navigation, popup, key and context-menu policy.
+// navigation, request, popup, key and context-menu policy.
 #ifndef VELMORA_BROWSER_SIMPLE_HANDLER_H_
 #define VELMORA_BROWSER_SIMPLE_HANDLER_H_
 
@@ -10,7 +10,9 @@
 #include <list>
 #include <mutex>
 
+#include "browser/hand_out_limiter.h"
 #include "browser/page_recovery.h"
+#include "browser/site_policy.h"
 #include "include/cef_client.h"
 #include "include/cef_geolocation_handler.h"
 #include "include/cef_jsdialog_handler.h"
@@ -28,7 +30,10 @@ class SimpleHandler : public CefClient,
                       public CefKeyboardHandler,
                       public CefContextMenuHandler {
  public:
+  // Keeps the browsers to the sites of the operator this client was built for.
   SimpleHandler();
+  // Keeps them to the sites of |policy| instead.
+  explicit SimpleHandler(const SitePolicy& policy);
   ~SimpleHandler() override;
 
   // The first browser created with this client that is still open, or null.
@@ -80,6 +85,9 @@ class SimpleHandler : public CefClient,
   bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                       CefRefPtr<CefRequest> request, bool is_redirect) override;
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
+  ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> request,
+                                   CefRefPtr<CefRequestCallback> callback) override;
 
   // CefKeyboardHandler
   bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event,
@@ -99,6 +107,16 @@ class SimpleHandler : public CefClient,
   std::mutex m_browserListLock;
   // Retries failed loads and brings dead pages back; posts to m_hHostWnd.
   PageRecovery m_recovery;
+
+  // Hands |url| to the system's browser through the login window, without
+  // waiting for it, unless |limiter| has let too many go lately.
+  void HandOut(const std::wstring& url, HandOutLimiter& limiter);
+
+  const SitePolicy m_policy;
+  // Popups that a script opened on its own, and addresses the player asked
+  // for (a click, a popup with a user gesture), each within ten seconds.
+  HandOutLimiter m_scriptedHandOuts;
+  HandOutLimiter m_clickedHandOuts;
 
   IMPLEMENT_REFCOUNTING(SimpleHandler);
 };

@@ -5,9 +5,17 @@ Serves, on 127.0.0.1, for the client's fixed host names:
   * over HTTP: the portal page /wd/wd-vlmr/index.htm, the game page behind the
     login marker /g/velmoLogin, and the game's assets under /pnox_cdn/;
   * over HTTPS (a certificate it makes itself): the test login page /swtest.html.
+The paths are answered for any host, so another operator's client can be
+tried against the same site.
 
 Every request is appended to the request log, one line each:
   <scheme> <method> <path-with-query>[<TAB>cookie: <Cookie header>]
+
+Requests for any other host (a foreign one, or another operator's) carry
+it in the log as a scheme-relative address: "http GET //evil.example/x".
+With --hostile the portal and the game page carry a man in the middle's
+script that tries to reach foreign hosts and the player's own machine
+(demo/hostile.py); foreign hosts are answered with pages that would steal.
 
 The portal page gives a browser without one a persistent cookie "visitor"
 with a number of its own, so that a test can tell which profile a client runs
@@ -38,7 +46,7 @@ through the proxy, over HTTPS too, and on 127.0.0.1 itself. A query
 broken connection would.
 
   site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048]
-          [--control] [--updates DIR] [--cert-dir DIR]
+          [--hostile] [--control] [--updates DIR] [--cert-dir DIR]
 """
 import argparse
 import http.server
@@ -60,6 +68,8 @@ import urllib.parse
 import wave
 import zlib
 
+import hostile
+
 HERE = pathlib.Path(__file__).resolve().parent
 PAGES = HERE / "pages"
 
@@ -67,6 +77,7 @@ PORTAL_HOST = "www.velmora.example"
 LOGIN_HOST = "login.velmora.example"
 GAME_HOST = "game.velmora.example"
 CDN_HOST = "cdn.velmora.example"
+OPERATOR_HOSTS = (PORTAL_HOST, LOGIN_HOST, GAME_HOST, CDN_HOST)
 
 
 def png_bytes(width, height, colour_at):
@@ -161,6 +172,8 @@ class Site(http.server.BaseHTTPRequestHandler):
     log_path = None
     game_dir = None  # the 2048 game's folder when it is the game page
     updates_dir = None  # the folder served under /updates/
+    hostile = False  # the man in the middle's script in the operator's pages
+    host = ""  # the host of the request being answered
 
     def log_message(self, *args):  # the request log replaces stderr chatter
         pass
@@ -170,7 +183,8 @@ class Site(http.server.BaseHTTPRequestHandler):
     def record(self, cut=None):
         scheme = "https" if isinstance(self.connection, ssl.SSLSocket) else "http"
         cookie = self.headers.get("Cookie")
-        line = f"{scheme} {self.command} {self.path}" + (f"\tcookie: {cookie}" if cookie else "")
+        where = self.path if self.host in OPERATOR_HOSTS else f"//{self.host}{self.path}"
+        line = f"{scheme} {self.command} {where}" + (f"\tcookie: {cookie}" if cookie else "")
         if cut:
             line += f"\t{cut} {time.monotonic() - STARTED:.2f}"
         with self.log_lock, open(self.log_path, "a", encoding="utf-8") as log:
@@ -185,10 +199,12 @@ class Site(http.server.BaseHTTPRequestHandler):
             number = Site.visitors
         return f"visitor={number}; Max-Age=2592000; Path=/"
 
-    def send_bytes(self, status, content_type, body, cookie=None):
+    def send_bytes(self, status, content_type, body, cookie=None, cors=False):
         self.send_response(status)
         if cookie:
             self.send_header("Set-Cookie", cookie)
+        if cors:
+            self.send_header("Access-Control-Allow-Origin", "*")
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
@@ -197,7 +213,8 @@ class Site(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
 
     def page(self, name):
-        return (PAGES / name).read_bytes()
+        body = (PAGES / name).read_bytes()
+        return hostile.inject(body) if self.hostile and name in ("portal.htm", "game.html") else body
 
     def cut_off(self, host):
         """Refuses or stalls this request when a command cut |host| off."""
@@ -212,12 +229,13 @@ class Site(http.server.BaseHTTPRequestHandler):
         return True
 
     def do_CONNECT(self):
-        """Tunnels HTTPS for the client's hosts to our own HTTPS port."""
+        """Tunnels HTTPS to our own HTTPS port; a tunnel to any host but the
+        demo operator's is logged too."""
         host = self.path.rsplit(":", 1)[0]
-        if host not in (LOGIN_HOST, PORTAL_HOST, GAME_HOST, CDN_HOST):
-            self.send_error(403)
-            return
-        if self.cut_off(host):
+        if host not in OPERATOR_HOSTS:
+            self.host, self.path = self.path, ""
+            self.record()
+        elif self.cut_off(host):
             return
         upstream = socket.create_connection(("127.0.0.1", self.server.https_port))
         self.send_response(200, "Connection established")
@@ -238,15 +256,23 @@ class Site(http.server.BaseHTTPRequestHandler):
             upstream.close()
 
     def do_GET(self):
-        # Through the proxy, the request line carries the absolute address.
+        # Through the proxy, the request line carries the absolute address;
+        # otherwise the Host header names the host.
+        self.host = self.headers.get("Host", "")
+        proxied = False
         if self.path.startswith("http://"):
-            host = urllib.parse.urlsplit(self.path).hostname
+            self.host = self.path.split("/", 3)[2]
             self.path = "/" + self.path.split("/", 3)[3] if self.path.count("/") >= 3 else "/"
-            if self.cut_off(host):
-                return
-        self.record()
+            proxied = True
+        self.host = self.host.lower().removesuffix(":443" if isinstance(self.connection, ssl.SSLSocket) else ":80")
+        if proxied and self.cut_off(self.host):
+            return
+        if self.path != "/hostile/step" and not self.path.startswith("/hostile/step?"):
+            self.record()  # the hostile pages' polling stays out of the log
         path = self.path.split("#", 1)[0]
         bare = path.split("?", 1)[0]
+        if hostile.answer(self, self.host, path, f"http://127.0.0.1:{self.server.server_address[1]}"):
+            return
         if bare == "/wd/wd-vlmr/index.htm":
             self.send_bytes(200, "text/html; charset=utf-8", self.page("portal.htm"), self.visitor_cookie())
         elif bare == "/keys":
@@ -269,6 +295,8 @@ class Site(http.server.BaseHTTPRequestHandler):
         elif bare in ASSETS:
             content_type, body = ASSETS[bare]
             self.send_bytes(200, content_type, body)
+        elif self.host not in OPERATOR_HOSTS:
+            hostile.foreign(self, bare)
         else:
             self.send_bytes(404, "text/html; charset=utf-8", b"<h1>Not here</h1>")
 
@@ -301,6 +329,7 @@ class Site(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
 
     do_HEAD = do_GET
+    do_POST = do_GET  # a form sent to a foreign host is logged like the rest
 
 
 def make_certificate(folder):
@@ -327,6 +356,8 @@ def main():
     parser.add_argument("--control", action="store_true",
                         help="read refuse/stall commands on standard input")
     parser.add_argument("--updates", help="a folder served under /updates/ (update feeds and installers)")
+    parser.add_argument("--hostile", action="store_true",
+                        help="add the man in the middle's script to the portal and the game page")
     args = parser.parse_args()
 
     if args.game == "2048":
@@ -338,6 +369,7 @@ def main():
     if args.updates:
         Site.updates_dir = pathlib.Path(args.updates).resolve()
     Site.log_path = args.log
+    Site.hostile = args.hostile
     open(args.log, "w").close()
     plain = http.server.ThreadingHTTPServer(("127.0.0.1", args.http_port), Site)
     secure = http.server.ThreadingHTTPServer(("127.0.0.1", args.https_port), Site)

@@ -7,7 +7,12 @@ repo="$(cd "$(dirname "$0")/.." && pwd)"
 out="$repo/build/fuzz"
 mkdir -p "$out/obj"
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined
-       -fno-sanitize-recover=undefined -I"$repo/server" -I"$repo/fuzz")
+       -fno-sanitize-recover=undefined -I"$repo/server" -I"$repo/fuzz" -I"$out/generated")
+
+# The demo operator's values (the responder's CDN base URL), as CMake
+# builds write them.
+cmake "-DVELMORA_OPERATOR_FILE=$repo/operators/demo.conf" "-DVELMORA_OPERATOR_HEADER=$out/generated/velmora_operator.h" \
+      -P "$repo/cmake/Operator.cmake"
 
 # The responder's sources, built once with coverage for every target.
 server_sources=(OutBuf.cpp MimeTypes.cpp HTTPServer.cpp AssetStore.cpp CacheFile.cpp DownloadFlights.cpp Md5Hex.cpp

@@ -1,10 +1,12 @@
 ; velmora-VERSION-setup.exe: installs the client for the current user, with
-; no administrator rights, into %LOCALAPPDATA%\Programs\Velmora. The client
+; no administrator rights, into %LOCALAPPDATA%\Programs\PRODUCT (the product
+; name of the operator file; Velmora for the demo operator). The client
 ; writes its browser cache under its working folder, which a player could
 ; not write under Program Files.
 ;
 ; Made by scripts/package.sh, which defines:
-;   PRODUCT_NSH      product facts from the build (product.nsh)
+;   PRODUCT_NSH      product facts from the build (product.nsh): the name,
+;                    version, publisher and icon of the operator file
 ;   FILES_NSH        File lines for the portable folder, made from its listing,
 ;                    unpacking into NEW_FILES
 ;   PLACE_NSH        PLACE_FILE lines that move them into place, velmora.exe
@@ -58,8 +60,8 @@ OutFile "${OUTFILE}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
-Icon "${__FILEDIR__}\..\res\velmora.ico"
-UninstallIcon "${__FILEDIR__}\..\res\velmora.ico"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 

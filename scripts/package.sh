@@ -6,6 +6,13 @@
 #                                    feed's address is set (FEED is the last
 #                                    part of that address)
 #
+#   scripts/package.sh [--operator FILE]
+#
+# The client is built for the operator file given with --operator or in
+# VELMORA_OPERATOR_FILE (operators/demo.conf when neither is given): its
+# addresses, product name, company, icon and version. The installer's folder,
+# shortcuts and Uninstall key carry the product name.
+#
 # Signing (Authenticode, osslsigncode) of velmora.exe, the uninstaller and
 # the installer, when both of these are set:
 #   VELMORA_SIGN_CERT           the code-signing certificate (PEM or DER) with
@@ -14,18 +21,25 @@
 #   VELMORA_SIGN_PASSWORD       the key's password, if it has one
 #   VELMORA_SIGN_TIMESTAMP_URL  an RFC 3161 timestamp server; none if unset
 # Other settings:
-#   VELMORA_VERSION    build this version instead of CMakeLists.txt's
-#   VELMORA_UPDATE_FEED       the update feed's address compiled into the
-#                             client (https; empty turns updates off; unset:
-#                             the build's default, the demo site's)
+#   VELMORA_VERSION    build this version instead of the operator file's
 #   VELMORA_UPDATE_BASE_URL   where the installer is published (default: the
-#                             feed's folder)
+#                             folder of the operator file's update_feed)
 #   VELMORA_LOCALES    CEF locales to ship ("zh-CN en-US": the client asks
 #                      for zh-CN; en-US is CEF's fallback)
 #   VELMORA_BUILD_DIR  the Windows build tree (build/win)
 #   VELMORA_DIST_DIR   where the packages go (dist)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
+operator="${VELMORA_OPERATOR_FILE:-$repo/operators/demo.conf}"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --operator) operator="${2:?--operator needs a file}"; shift 2 ;;
+    --operator=*) operator="${1#--operator=}"; shift ;;
+    *) echo "package: unknown argument $1 (usage: scripts/package.sh [--operator FILE])" >&2; exit 1 ;;
+  esac
+done
+[ -f "$operator" ] || { echo "package: no operator file $operator" >&2; exit 1; }
+operator="$(realpath "$operator")"
 build="$(realpath -m "${VELMORA_BUILD_DIR:-$repo/build/win}")"
 dist="$(realpath -m "${VELMORA_DIST_DIR:-$repo/dist}")"
 jobs="${VELMORA_JOBS:-2}"
@@ -46,14 +60,15 @@ bash "$repo/scripts/setup.d/packaging.sh"
 
 version_arg=(-UVELMORA_VERSION)
 [ -n "${VELMORA_VERSION:-}" ] && version_arg=("-DVELMORA_VERSION=$VELMORA_VERSION")
-feed_arg=(-UVELMORA_UPDATE_FEED)
-[ -n "${VELMORA_UPDATE_FEED+set}" ] && feed_arg=("-DVELMORA_UPDATE_FEED=$VELMORA_UPDATE_FEED")
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" "${version_arg[@]}" "${feed_arg[@]}" >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" "-DVELMORA_OPERATOR_FILE=$operator" \
+      "${version_arg[@]}" >/dev/null
 cmake --build "$build" --target velmora -j"$jobs"
 
 version="$(sed -n 's/^!define VERSION "\(.*\)"$/\1/p' "$build/product.nsh")"
 [ -n "$version" ] || { echo "package: no version in $build/product.nsh" >&2; exit 1; }
+product="$(sed -n 's/^!define PRODUCT "\(.*\)"$/\1/p' "$build/product.nsh")"
+echo "package: $product $version for the operator file $operator"
 name="velmora-$version-win32"
 work="$build/package"
 stage="$work/$name"
@@ -127,10 +142,10 @@ sign "$setup_out"
 # The update feed (README, "Updates"): written after signing, so that its
 # size and hash are those of the file players download. Only signed
 # packages can update a client.
-feed_url="$(sed -n 's/^VELMORA_UPDATE_FEED:STRING=//p' "$build/CMakeCache.txt")"
+feed_url="$(sed -n 's/^!define UPDATE_FEED "\(.*\)"$/\1/p' "$build/product.nsh")"
 feed_out=""
 if [ -z "$feed_url" ]; then
-  echo "package: no update feed: VELMORA_UPDATE_FEED is empty, updates are off"
+  echo "package: no update feed: the operator file's update_feed is empty, updates are off"
 elif [ "$VELMORA_SIGNING" != 1 ]; then
   echo "package: no update feed: only signed packages update a client"
 else

@@ -4,8 +4,9 @@
 #include <ctime>
 
 #include "OutBuf.h"
+#include "velmora_operator.h"
 
-const char kCdnBaseUrl[] = "http://cdn.velmora.example/pnox_cdn/";
+const char kCdnBaseUrl[] = VELMORA_OPERATOR_CDN_BASE_URL;
 
 namespace {
 

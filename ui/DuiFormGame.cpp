@@ -3,10 +3,12 @@
 #include "app/app_messages.h"
 #include "app/app_util.h"
 #include "audio/CCoreAudioVolume.h"
+#include "browser/posted_text.h"
 #include "browser/simple_handler.h"
 #include "res/resource.h"
 #include "ui/DuiFormFullScreen.h"
 #include "ui/OpenExternal.h"
+#include "velmora_operator.h"
 
 using namespace DuiLib;
 
@@ -18,7 +20,6 @@ const DWORD kBarExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
 // The bar is made hidden and shown without activation, so that the keyboard
 // stays with the game page.
 const DWORD kBarStyle = kGameStyle & ~WS_VISIBLE;
-const char kTrayTip[] = "Velmora";
 
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full structure");
 
@@ -57,7 +58,7 @@ CDuiFormGame::~CDuiFormGame() = default;  // m_pClient releases its reference
 
 HWND CDuiFormGame::CreateGameWindow(HWND hParent, const std::wstring& url) {
   m_startUrl = url;
-  return Create(hParent, _T("Velmora"), kGameStyle, kGameExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+  return Create(hParent, VELMORA_OPERATOR_PRODUCT_W, kGameStyle, kGameExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                 CW_USEDEFAULT, nullptr);
 }
 
@@ -164,7 +165,7 @@ void CDuiFormGame::HideToTray() {
   m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   m_trayData.uCallbackMessage = WM_TRAY_NOTIFY;
   m_trayData.hIcon = ::LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(IDI_VELMORA));
-  lstrcpynW(m_trayData.szTip, AnsiToWide(kTrayTip).c_str(), ARRAYSIZE(m_trayData.szTip));
+  lstrcpynW(m_trayData.szTip, VELMORA_OPERATOR_PRODUCT_W, ARRAYSIZE(m_trayData.szTip));
   m_trayAdded = ::Shell_NotifyIconW(NIM_ADD, &m_trayData) != FALSE;
   ShowWindow(false, true);
 }
@@ -298,6 +299,7 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
+      ReleasePostedText(wParam, lParam);
       break;
     default:
       break;

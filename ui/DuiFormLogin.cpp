@@ -5,6 +5,7 @@
 #include "app/app_globals.h"
 #include "app/app_messages.h"
 #include "app/app_util.h"
+#include "browser/posted_text.h"
 #include "browser/simple_handler.h"
 #include "include/cef_app.h"
 #include "include/cef_browser.h"
@@ -100,6 +101,7 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
+      ReleasePostedText(wParam, lParam);
       break;
     default:
       break;

@@ -11,6 +11,7 @@
 #include "include/cef_command_line.h"
 #include "include/cef_context_menu_handler.h"
 #include "include/cef_request.h"
+#include "include/cef_v8.h"
 
 class FakeHost : public CefBrowserHost {
  public:
@@ -82,12 +83,30 @@ class FakeBrowser : public CefBrowser {
 
 class FakeRequest : public CefRequest {
  public:
-  explicit FakeRequest(const std::wstring& url) : url_(url) {}
+  explicit FakeRequest(const std::wstring& url, ResourceType type = RT_MAIN_FRAME,
+                       TransitionType transition = TT_EXPLICIT)
+      : url_(url), type_(type), transition_(transition) {}
   CefString GetURL() override { return url_; }
+  ResourceType GetResourceType() override { return type_; }
+  TransitionType GetTransitionType() override { return transition_; }
 
  private:
   std::wstring url_;
+  ResourceType type_;
+  TransitionType transition_;
   IMPLEMENT_REFCOUNTING(FakeRequest);
+};
+
+class FakeV8Context : public CefV8Context {
+ public:
+  bool Eval(const CefString& code) override {
+    evaluated.push_back(code.ToWString());
+    return true;
+  }
+  std::vector<std::wstring> evaluated;
+
+ private:
+  IMPLEMENT_REFCOUNTING(FakeV8Context);
 };
 
 class FakeMenuModel : public CefMenuModel {

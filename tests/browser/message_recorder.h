@@ -1,5 +1,6 @@
 // A real, hidden window that records the custom messages it receives, with
-// a copy of the text in lParam (as the real receivers copy it).
+// a copy of the text in lParam (as the real receivers copy it; a posted copy
+// is freed as they free it).
 #ifndef VELMORA_TESTS_BROWSER_MESSAGE_RECORDER_H_
 #define VELMORA_TESTS_BROWSER_MESSAGE_RECORDER_H_
 
@@ -8,6 +9,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "browser/posted_text.h"
 
 struct RecordedMessage {
   UINT message;
@@ -34,6 +37,13 @@ class MessageRecorder {
     return messages_;
   }
 
+  // Handles what was posted to the window so far (call on its thread).
+  std::vector<RecordedMessage> PumpAndGetMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return Messages();
+  }
+
   HWND hwnd;
 
  private:
@@ -47,6 +57,7 @@ class MessageRecorder {
       const wchar_t* text = reinterpret_cast<const wchar_t*>(lp);
       std::lock_guard<std::mutex> lock(self->lock_);
       self->messages_.push_back({msg, wp, text != nullptr, text ? text : L""});
+      ReleasePostedText(wp, lp);
       return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/operator_sites.h"
 #include "cef_doubles.h"
 
 namespace {
@@ -32,6 +33,41 @@ TEST(SimpleApp, IsItsOwnBrowserProcessHandler) {
   CefRefPtr<SimpleApp> app = new SimpleApp();
   CefRefPtr<CefBrowserProcessHandler> handler = app->GetBrowserProcessHandler();
   EXPECT_EQ(dynamic_cast<SimpleApp*>(handler.get()), app.get());
+}
+
+TEST(SimpleApp, KeepsMainFramesOnWebAddressesInTheRenderer) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  CefRefPtr<CefRenderProcessHandler> renderer = app->GetRenderProcessHandler();
+  ASSERT_EQ(dynamic_cast<SimpleApp*>(renderer.get()), app.get());
+  auto cancels = [&](const wchar_t* url, bool mainFrame, CefRenderProcessHandler::NavigationType type) {
+    return renderer->OnBeforeNavigation(new FakeBrowser(1), new FakeFrame(mainFrame), new FakeRequest(url), type,
+                                        false);
+  };
+  // Pages that would replace the operator's without the browser process
+  // ever seeing a request.
+  EXPECT_TRUE(cancels(L"data:text/html,<h1>Sign in again</h1>", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"data:text/html;base64,PGgxPg==", true, NAVIGATION_LINK_CLICKED));
+  EXPECT_TRUE(cancels(L"about:blank", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"blob:http://evil.example/1", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"view-source:http://www.velmora.example/", true, NAVIGATION_OTHER));
+  // Web addresses go on to the browser process's request policy, which
+  // also hands clicked foreign links to the system browser.
+  EXPECT_FALSE(cancels(L"http://www.velmora.example/wd/wd-vlmr/index.htm", true, NAVIGATION_RELOAD));
+  EXPECT_FALSE(cancels(L"http://evil.example/", true, NAVIGATION_LINK_CLICKED));
+  // Frames are judged in the browser process.
+  EXPECT_FALSE(cancels(L"data:text/html,<p>frame</p>", false, NAVIGATION_OTHER));
+  EXPECT_FALSE(cancels(L"about:blank", false, NAVIGATION_OTHER));
+}
+
+TEST(SimpleApp, PutsTheOperatorsWebSocketGuardIntoEveryNewContext) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  CefRefPtr<FakeV8Context> first = new FakeV8Context(), second = new FakeV8Context();
+  app->OnContextCreated(new FakeBrowser(1), new FakeFrame(true), first.get());
+  app->OnContextCreated(new FakeBrowser(1), new FakeFrame(false), second.get());
+  ASSERT_EQ(first->evaluated.size(), 1u);
+  ASSERT_EQ(second->evaluated.size(), 1u);
+  EXPECT_EQ(CefString(first->evaluated[0]).ToString(), OperatorSitePolicy().WebSocketGuardScript());
+  EXPECT_EQ(second->evaluated[0], first->evaluated[0]);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "app/app_globals.h"
 #include "app/app_messages.h"
+#include "browser/posted_text.h"
+#include "browser/site_policy.h"
 #include "cef_doubles.h"
 #include "include/test/cef_test_seam.h"
 #include "message_recorder.h"
@@ -26,9 +28,15 @@ class SimpleHandlerTest : public ::testing::Test {
     g_hLoginWnd = nullptr;
   }
 
-  bool Browse(const std::wstring& url, bool mainFrame = true, bool redirect = false) {
+  bool Browse(const std::wstring& url, bool mainFrame = true, bool redirect = false,
+              CefRequest::TransitionType transition = TT_EXPLICIT) {
     return handler->OnBeforeBrowse(new FakeBrowser(1), new FakeFrame(mainFrame),
-                                   new FakeRequest(url), redirect);
+                                   new FakeRequest(url, mainFrame ? RT_MAIN_FRAME : RT_SUB_FRAME, transition),
+                                   redirect);
+  }
+  bool Load(const std::wstring& url, CefRequest::ResourceType type) {
+    return handler->OnBeforeResourceLoad(new FakeBrowser(1), new FakeFrame(type == RT_MAIN_FRAME),
+                                         new FakeRequest(url, type), nullptr) == RV_CONTINUE;
   }
   bool Popup(const std::wstring& url, cef_window_open_disposition_t disposition,
              const std::wstring& frameName, bool gesture, CefWindowInfo& info,
@@ -37,6 +45,12 @@ class SimpleHandlerTest : public ::testing::Test {
     return handler->OnBeforePopup(new FakeBrowser(1), new FakeFrame(), url, frameName,
                                   disposition, gesture, CefPopupFeatures(), info, client,
                                   settings, &noJs);
+  }
+  bool Popup(const std::wstring& url, bool gesture = false) {
+    CefWindowInfo info;
+    CefBrowserSettings settings;
+    CefRefPtr<CefClient> client;
+    return Popup(url, WOD_NEW_FOREGROUND_TAB, L"", gesture, info, client, settings);
   }
   bool Key(UINT message, WPARAM key, bool withNativeEvent = true) {
     MSG msg = {};
@@ -57,12 +71,12 @@ class SimpleHandlerTest : public ::testing::Test {
 
 // ---- Login marker (OnBeforeBrowse) ----
 
-TEST_F(SimpleHandlerTest, MarkerAnywhereInTheUrlSendsTheWholeUrl) {
+TEST_F(SimpleHandlerTest, MarkerAnywhereInAnOperatorUrlSendsTheWholeUrl) {
   const std::wstring urls[] = {
-      L"http://portal.test/g/velmoLogin?u=1&t=abc",         // path
-      L"http://portal.test/play?next=/g/velmoLogin&x=1",    // query
-      L"http://portal.test/index.htm#/g/velmoLogin",        // fragment
-      L"http://a/g/velmoLogin.portal.test/",                // host part
+      L"http://game.velmora.example/g/velmoLogin?u=1&t=abc",       // path
+      L"http://www.velmora.example/play?next=/g/velmoLogin&x=1",   // query
+      L"http://www.velmora.example/index.htm#/g/velmoLogin",       // fragment
+      L"https://login.velmora.example/g/velmoLogin",               // another operator site
   };
   for (const auto& url : urls) EXPECT_FALSE(Browse(url)) << "navigation must go ahead";
   auto got = login.Messages();
@@ -75,24 +89,35 @@ TEST_F(SimpleHandlerTest, MarkerAnywhereInTheUrlSendsTheWholeUrl) {
 }
 
 TEST_F(SimpleHandlerTest, MarkerIsCaseSensitive) {
-  EXPECT_FALSE(Browse(L"http://portal.test/g/velmologin"));
-  EXPECT_FALSE(Browse(L"http://portal.test/G/VELMOLOGIN"));
-  EXPECT_FALSE(Browse(L"http://portal.test/g/velmo"));
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/g/velmologin"));
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/G/VELMOLOGIN"));
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/g/velmo"));
   EXPECT_TRUE(login.Messages().empty());
 }
 
-TEST_F(SimpleHandlerTest, MarkerInSubFramesAndRedirectsToo) {
-  EXPECT_FALSE(Browse(L"http://portal.test/g/velmoLogin/frame", false, false));
-  EXPECT_FALSE(Browse(L"http://portal.test/g/velmoLogin/redirect", true, true));
+TEST_F(SimpleHandlerTest, MarkerOnAForeignSiteOrInAFrameOpensNoGame) {
+  // Foreign main-frame navigations are cancelled and tell nobody.
+  EXPECT_TRUE(Browse(L"http://evil.example/g/velmoLogin?user=a"));
+  EXPECT_TRUE(Browse(L"http://game.velmora.example.evil.example/g/velmoLogin"));
+  EXPECT_TRUE(Browse(L"http://game.velmora.example@evil.example/g/velmoLogin"));
+  EXPECT_TRUE(Browse(L"http://evil.example/?to=http://game.velmora.example/g/velmoLogin"));
+  // A frame of the operator's own may load the marker URL, but it is no login.
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/g/velmoLogin/frame", false));
+  EXPECT_TRUE(Browse(L"http://evil.example/g/velmoLogin/frame", false));
+  EXPECT_TRUE(login.PumpAndGetMessages().empty());
+}
+
+TEST_F(SimpleHandlerTest, MarkerAfterARedirectToAnOperatorSiteCounts) {
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/g/velmoLogin/redirect", true, true,
+                      static_cast<CefRequest::TransitionType>(TT_LINK | TT_SERVER_REDIRECT_FLAG)));
   auto got = login.Messages();
-  ASSERT_EQ(got.size(), 2u);
-  EXPECT_EQ(got[0].text, L"http://portal.test/g/velmoLogin/frame");
-  EXPECT_EQ(got[1].text, L"http://portal.test/g/velmoLogin/redirect");
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].text, L"http://game.velmora.example/g/velmoLogin/redirect");
 }
 
 TEST_F(SimpleHandlerTest, MarkerBeforeTheLoginWindowExistsGoesNowhere) {
   g_hLoginWnd = nullptr;
-  EXPECT_FALSE(Browse(L"http://portal.test/g/velmoLogin"));
+  EXPECT_FALSE(Browse(L"http://game.velmora.example/g/velmoLogin"));
   EXPECT_TRUE(login.Messages().empty());
 }
 
@@ -101,7 +126,7 @@ TEST_F(SimpleHandlerTest, MarkerFromCefThreadReachesTheWindowThread) {
   // the window's thread handles the message.
   std::atomic<bool> done{false};
   std::thread cef([&] {
-    Browse(L"http://portal.test/g/velmoLogin?from=thread");
+    Browse(L"http://game.velmora.example/g/velmoLogin?from=thread");
     done = true;
   });
   while (!done) {
@@ -112,12 +137,86 @@ TEST_F(SimpleHandlerTest, MarkerFromCefThreadReachesTheWindowThread) {
   cef.join();
   auto got = login.Messages();
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].text, L"http://portal.test/g/velmoLogin?from=thread");
+  EXPECT_EQ(got[0].text, L"http://game.velmora.example/g/velmoLogin?from=thread");
+}
+
+// ---- Navigation and request policy (OnBeforeBrowse, OnBeforeResourceLoad) ----
+
+TEST_F(SimpleHandlerTest, ForeignMainFrameNavigationsAreCancelledAndOnlyClickedLinksLeave) {
+  const CefRequest::TransitionType link = TT_LINK;
+  const auto script = static_cast<CefRequest::TransitionType>(TT_LINK | TT_CLIENT_REDIRECT_FLAG);
+  const auto server = static_cast<CefRequest::TransitionType>(TT_LINK | TT_SERVER_REDIRECT_FLAG);
+  // The operator's own pages go ahead, however they were reached.
+  EXPECT_FALSE(Browse(L"http://www.velmora.example/news.html", true, false, link));
+  EXPECT_FALSE(Browse(L"http://www.velmora.example/wd/wd-vlmr/index.htm", true, false, script));
+  EXPECT_FALSE(Browse(L"http://cdn.velmora.example/pnox_cdn/x", true, true, server));
+  EXPECT_FALSE(Browse(L"https://login.velmora.example/swtest.html&loginType=5", true, false, TT_RELOAD));
+  // Foreign ones are cancelled: a script, a meta refresh, a redirect, a form,
+  // a look-alike, user info, a local service; none of them leaves the client.
+  EXPECT_TRUE(Browse(L"http://evil.example/phish", true, false, script));
+  EXPECT_TRUE(Browse(L"http://evil.example/refresh", true, false, script));
+  EXPECT_TRUE(Browse(L"http://evil.example/redirected", true, true, server));
+  EXPECT_TRUE(Browse(L"http://evil.example/form", true, false, TT_FORM_SUBMIT));
+  EXPECT_TRUE(Browse(L"http://www.velmora.example.evil.example/", true, false, script));
+  EXPECT_TRUE(Browse(L"http://www.velmora.example@evil.example/", true, false, script));
+  EXPECT_TRUE(Browse(L"http://127.0.0.1:8080/", true, false, script));
+  EXPECT_TRUE(Browse(L"data:text/html,<form>", true, false, script));
+  EXPECT_TRUE(Browse(L"file:///C:/", true, false, link));
+  // A followed link (a click) to a foreign site opens in the system browser.
+  EXPECT_TRUE(Browse(L"http://www.velmora.example.evil.example/clicked", true, false, link));
+  auto got = login.PumpAndGetMessages();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].message, static_cast<UINT>(WM_OPEN_EXTERNAL));
+  EXPECT_EQ(got[0].wParam, kPostedText);
+  EXPECT_EQ(got[0].text, L"http://www.velmora.example.evil.example/clicked");
+}
+
+TEST_F(SimpleHandlerTest, ForeignFramesAreCancelledOperatorFramesLoad) {
+  EXPECT_FALSE(Browse(L"http://www.velmora.example/frame.html", false, false, TT_AUTO_SUBFRAME));
+  EXPECT_TRUE(Browse(L"http://evil.example/frame.html", false, false, TT_AUTO_SUBFRAME));
+  EXPECT_TRUE(Browse(L"http://evil.example/clicked-in-frame", false, false, TT_LINK));
+  EXPECT_TRUE(login.PumpAndGetMessages().empty()) << "frames hand nothing out";
+}
+
+TEST_F(SimpleHandlerTest, ResourcesLoadOnlyFromTheOperatorsSites) {
+  EXPECT_TRUE(Load(L"http://www.velmora.example/wd/wd-vlmr/index.htm", RT_MAIN_FRAME));
+  EXPECT_TRUE(Load(L"http://cdn.velmora.example/pnox_cdn/data/realm.xml", RT_XHR));
+  EXPECT_TRUE(Load(L"http://cdn.velmora.example/pnox_cdn/img/banner.png", RT_IMAGE));
+  EXPECT_TRUE(Load(L"http://game.velmora.example/keys?n=1", RT_IMAGE));
+  EXPECT_TRUE(Load(L"data:image/png;base64,AAAA", RT_IMAGE));
+  EXPECT_FALSE(Load(L"http://evil.example/", RT_MAIN_FRAME));
+  EXPECT_FALSE(Load(L"http://evil.example/frame.html", RT_SUB_FRAME));
+  EXPECT_FALSE(Load(L"http://evil.example/x.js", RT_SCRIPT));
+  EXPECT_FALSE(Load(L"http://evil.example/collect?pw=secret", RT_XHR));
+  EXPECT_FALSE(Load(L"http://127.0.0.1:9222/json", RT_XHR));
+  EXPECT_FALSE(Load(L"http://192.168.1.1/", RT_IMAGE));
+  EXPECT_FALSE(Load(L"file:///C:/windows/win.ini", RT_XHR));
+  // Workers run only the operator's scripts, never the page's own text.
+  EXPECT_TRUE(Load(L"http://game.velmora.example/worker.js", RT_WORKER));
+  EXPECT_FALSE(Load(L"blob:http://game.velmora.example/1f2e", RT_WORKER));
+  EXPECT_FALSE(Load(L"data:text/javascript,postMessage(1)", RT_SHARED_WORKER));
+  EXPECT_TRUE(Load(L"blob:http://game.velmora.example/1f2e", RT_IMAGE));
+}
+
+TEST_F(SimpleHandlerTest, ClientsKeepToThePolicyTheyAreGiven) {
+  CefRefPtr<SimpleHandler> other =
+      new SimpleHandler(SitePolicy({"http://portal.other.test/"}, {"api.other.test:8080"}));
+  auto load = [&](const wchar_t* url, CefRequest::ResourceType type) {
+    return other->OnBeforeResourceLoad(new FakeBrowser(1), new FakeFrame(), new FakeRequest(url, type),
+                                       nullptr) == RV_CONTINUE;
+  };
+  EXPECT_TRUE(load(L"http://portal.other.test/index.htm", RT_MAIN_FRAME));
+  EXPECT_TRUE(load(L"http://api.other.test:8080/v1", RT_XHR));
+  EXPECT_FALSE(load(L"http://api.other.test:8080/", RT_MAIN_FRAME));
+  EXPECT_FALSE(load(L"http://www.velmora.example/wd/wd-vlmr/index.htm", RT_MAIN_FRAME));
+  EXPECT_TRUE(other->OnBeforeBrowse(new FakeBrowser(1), new FakeFrame(),
+                                    new FakeRequest(L"http://game.velmora.example/g/velmoLogin"), false));
+  EXPECT_TRUE(login.Messages().empty());
 }
 
 // ---- Popups (OnBeforePopup) ----
 
-TEST_F(SimpleHandlerTest, EveryPopupBecomesOpenExternalAndIsCancelled) {
+TEST_F(SimpleHandlerTest, EveryPopupIsCancelledAndItsAddressPostedToTheLoginWindow) {
   const cef_window_open_disposition_t kinds[] = {WOD_NEW_FOREGROUND_TAB, WOD_NEW_BACKGROUND_TAB,
                                                  WOD_NEW_POPUP, WOD_NEW_WINDOW, WOD_UNKNOWN};
   int n = 0;
@@ -126,30 +225,59 @@ TEST_F(SimpleHandlerTest, EveryPopupBecomesOpenExternalAndIsCancelled) {
     CefBrowserSettings settings;
     CefRefPtr<CefClient> client = handler.get();
     std::wstring url = L"http://ads.test/" + std::to_wstring(n);
-    EXPECT_TRUE(Popup(url, kind, n % 2 ? L"_blank" : L"named", n % 2 == 0, info, client, settings));
+    // Clicked ones (a user gesture), so that all five fit the limit.
+    EXPECT_TRUE(Popup(url, kind, n % 2 ? L"_blank" : L"named", true, info, client, settings));
     // What CEF offered for the popup is left as it was.
     EXPECT_EQ(client.get(), static_cast<CefClient*>(handler.get()));
     EXPECT_EQ(info.parent_window, nullptr);
     EXPECT_EQ(info.style, 0u);
     ++n;
   }
-  auto got = login.Messages();
+  auto got = login.PumpAndGetMessages();
   ASSERT_EQ(got.size(), 5u);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(got[i].message, static_cast<UINT>(WM_OPEN_EXTERNAL));
+    EXPECT_EQ(got[i].wParam, kPostedText);
     EXPECT_EQ(got[i].text, L"http://ads.test/" + std::to_wstring(i));
   }
 }
 
-TEST_F(SimpleHandlerTest, PopupWithEmptyUrlSendsNullText) {
-  CefWindowInfo info;
-  CefBrowserSettings settings;
-  CefRefPtr<CefClient> client;
-  EXPECT_TRUE(Popup(L"", WOD_NEW_POPUP, L"", false, info, client, settings));
-  auto got = login.Messages();
+TEST_F(SimpleHandlerTest, PopupsThatCannotLeaveTheClientSendNothing) {
+  EXPECT_TRUE(Popup(L""));
+  EXPECT_TRUE(Popup(L"file:///C:/windows/notepad.exe"));
+  EXPECT_TRUE(Popup(L"javascript:alert(1)"));
+  EXPECT_TRUE(login.PumpAndGetMessages().empty());
+}
+
+TEST_F(SimpleHandlerTest, AFloodOfScriptedPopupsHandsOutOnlyAFewAndAClickStillGoes) {
+  for (int i = 0; i < 50; ++i) EXPECT_TRUE(Popup(L"http://ads.test/loop" + std::to_wstring(i)));
+  EXPECT_TRUE(Popup(L"http://www.velmora.example/news.html?from=click", true));
+  auto got = login.PumpAndGetMessages();
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[0].text, L"http://ads.test/loop0");
+  EXPECT_EQ(got[2].text, L"http://ads.test/loop2");
+  EXPECT_EQ(got[3].text, L"http://www.velmora.example/news.html?from=click");
+}
+
+TEST_F(SimpleHandlerTest, APopupDoesNotWaitForTheLoginWindow) {
+  // The login window's thread (this one) is not pumping: CEF's IO thread
+  // must still return at once.
+  std::atomic<bool> returned{false};
+  std::thread io([&] {
+    Popup(L"http://www.velmora.example/news.html?from=io", true);
+    returned = true;
+  });
+  for (int i = 0; i < 500 && !returned; ++i) Sleep(10);
+  bool returnedWithoutPumping = returned;
+  while (!returned) {  // let a blocked sender go, so the test ends either way
+    login.PumpAndGetMessages();
+    Sleep(1);
+  }
+  io.join();
+  EXPECT_TRUE(returnedWithoutPumping);
+  auto got = login.PumpAndGetMessages();
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].message, static_cast<UINT>(WM_OPEN_EXTERNAL));
-  EXPECT_FALSE(got[0].hasText);
+  EXPECT_EQ(got[0].text, L"http://www.velmora.example/news.html?from=io");
 }
 
 TEST_F(SimpleHandlerTest, GameBrowserPopupsGoToTheLoginWindowToo) {
@@ -159,8 +287,8 @@ TEST_F(SimpleHandlerTest, GameBrowserPopupsGoToTheLoginWindowToo) {
   CefRefPtr<CefClient> client;
   EXPECT_TRUE(Popup(L"http://game.test/shop", WOD_NEW_FOREGROUND_TAB, L"", true, info, client,
                     settings));
-  EXPECT_EQ(login.Messages().size(), 1u);
-  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_EQ(login.PumpAndGetMessages().size(), 1u);
+  EXPECT_TRUE(host.PumpAndGetMessages().empty());
 }
 
 // ---- Keys (OnPreKeyEvent) ----

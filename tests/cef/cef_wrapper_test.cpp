@@ -220,6 +220,72 @@ TEST_F(ClientBridgeTest, PopupWithAnotherClientHandsItBackWithAReference) {
   EXPECT_TRUE(handler->HasOneRef());
 }
 
+// Records what reaches OnBeforeResourceLoad and answers as told.
+class ResourceRecorder : public CefClient, public CefRequestHandler {
+ public:
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+  ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>,
+                                   CefRefPtr<CefRequest> request,
+                                   CefRefPtr<CefRequestCallback> callback) override {
+    browserId = browser ? browser->GetIdentifier() : -1;
+    type = request->GetResourceType();
+    transition = request->GetTransitionType();
+    hadCallback = callback != nullptr;
+    return answer;
+  }
+  ReturnValue answer = RV_CONTINUE;
+  int browserId = 0;
+  cef_resource_type_t type = RT_MAIN_FRAME;
+  cef_transition_type_t transition = TT_LINK;
+  bool hadCallback = false;
+
+ private:
+  IMPLEMENT_REFCOUNTING(ResourceRecorder);
+};
+
+TEST(ClientBridge, ResourceLoadsReachTheClientInTheirSlotAndItsAnswerGoesBack) {
+  CefRefPtr<ResourceRecorder> recorder = new ResourceRecorder();
+  cef_client_t* client = CefClientToC(recorder.get());
+  cef_request_handler_t* requests = client->get_request_handler(client);
+  ASSERT_NE(requests, nullptr);
+  ASSERT_NE(requests->on_before_resource_load, nullptr);
+  EXPECT_EQ(requests->get_resource_handler, nullptr);  // CEF's default
+  FakeCBrowser browser(7);
+  FakeCRequest request(RT_XHR, static_cast<cef_transition_type_t>(TT_LINK | TT_CLIENT_REDIRECT_FLAG));
+  FakeC<cef_request_callback_t> callback;
+  recorder->answer = RV_CANCEL;
+  EXPECT_EQ(requests->on_before_resource_load(requests, browser.Give(), nullptr, request.Give(), callback.Give()),
+            RV_CANCEL);
+  EXPECT_EQ(recorder->browserId, 7);
+  EXPECT_EQ(recorder->type, RT_XHR);
+  EXPECT_EQ(recorder->transition, TT_LINK | TT_CLIENT_REDIRECT_FLAG);
+  EXPECT_TRUE(recorder->hadCallback);
+  recorder->answer = RV_CONTINUE;
+  EXPECT_EQ(requests->on_before_resource_load(requests, browser.Give(), nullptr, request.Give(), nullptr),
+            RV_CONTINUE);
+  EXPECT_FALSE(recorder->hadCallback);
+  // Every counted argument is released once.
+  EXPECT_EQ(browser.refs, 0);
+  EXPECT_EQ(request.refs, 0);
+  EXPECT_EQ(callback.refs, 0);
+  requests->base.release(&requests->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(recorder->HasOneRef());
+}
+
+TEST_F(ClientBridgeTest, TheClientCancelsARequestWhoseAddressItCannotRead) {
+  cef_client_t* client = CefClientToC(handler.get());
+  cef_request_handler_t* requests = client->get_request_handler(client);
+  FakeCBrowser browser(1);
+  FakeCRequest request(RT_SCRIPT, TT_LINK);
+  EXPECT_EQ(requests->on_before_resource_load(requests, browser.Give(), nullptr, request.Give(), nullptr),
+            RV_CANCEL);
+  EXPECT_EQ(request.refs, 0);
+  requests->base.release(&requests->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(handler->HasOneRef());
+}
+
 TEST_F(ClientBridgeTest, FocusRequestsReachTheClientWithTheirSource) {
   cef_client_t* client = CefClientToC(handler.get());
   cef_focus_handler_t* focus = client->get_focus_handler(client);
@@ -273,8 +339,40 @@ TEST(AppBridge, SimpleAppAddsItsSwitchesThroughTheCTable) {
   EXPECT_EQ(line.refs, 0);
   cef_browser_process_handler_t* bph = table->get_browser_process_handler(table);
   ASSERT_NE(bph, nullptr);
-  EXPECT_EQ(table->get_render_process_handler, nullptr);
   bph->base.release(&bph->base);
+  table->base.release(&table->base);
+  EXPECT_TRUE(app->HasOneRef());
+}
+
+TEST(AppBridge, RenderersAskTheAppBeforeEveryNavigation) {
+  CefRefPtr<SimpleApp> app = new SimpleApp();
+  cef_app_t* table = CefAppToC(app.get());
+  cef_render_process_handler_t* renderer = table->get_render_process_handler(table);
+  ASSERT_NE(renderer, nullptr);
+  ASSERT_NE(renderer->on_before_navigation, nullptr);
+  EXPECT_EQ(renderer->on_context_released, nullptr);  // CEF's defaults
+  FakeCBrowser browser(1);
+  FakeCFrame main(true), sub(false);
+  FakeCRequest request(RT_MAIN_FRAME, TT_LINK);  // its address reads as empty: no web address
+  EXPECT_EQ(renderer->on_before_navigation(renderer, browser.Give(), main.Give(), request.Give(),
+                                           NAVIGATION_OTHER, 0), 1) << "a main frame is kept on web addresses";
+  EXPECT_EQ(renderer->on_before_navigation(renderer, browser.Give(), sub.Give(), request.Give(),
+                                           NAVIGATION_LINK_CLICKED, 0), 0) << "frames are the browser's to judge";
+  EXPECT_EQ(browser.refs, 0);
+  EXPECT_EQ(main.refs, 0);
+  EXPECT_EQ(sub.refs, 0);
+  EXPECT_EQ(request.refs, 0);
+
+  // A new context gets the guard script; what eval hands back is released.
+  ASSERT_NE(renderer->on_context_created, nullptr);
+  FakeCV8Context context;
+  renderer->on_context_created(renderer, browser.Give(), main.Give(), context.Give());
+  EXPECT_EQ(context.evals, 1);
+  EXPECT_EQ(context.refs, 0);
+  EXPECT_EQ(context.result.refs, 0);
+  EXPECT_EQ(context.exception.refs, 0);
+  EXPECT_EQ(browser.refs, 0);
+  renderer->base.release(&renderer->base);
   table->base.release(&table->base);
   EXPECT_TRUE(app->HasOneRef());
 }

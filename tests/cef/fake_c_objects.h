@@ -82,4 +82,44 @@ struct FakeCMenuModel : FakeC<cef_menu_model_t> {
   }
 };
 
+struct FakeCFrame : FakeC<cef_frame_t> {
+  int main;
+  explicit FakeCFrame(bool isMain) : main(isMain ? 1 : 0) {
+    table.is_main = [](cef_frame_t* self) CEF_CALLBACK -> int { return reinterpret_cast<FakeCFrame*>(self)->main; };
+  }
+};
+
+// A context whose eval hands back a result and an exception, each with a
+// reference, as libcef's does when the code throws.
+struct FakeCV8Context : FakeC<cef_v8context_t> {
+  FakeC<cef_v8context_t> result, exception;  // any counted table will do
+  int evals = 0;
+  FakeCV8Context() {
+    table.eval = [](cef_v8context_t* self, const cef_string_t*, cef_base_t** retval,
+                    cef_base_t** thrown) CEF_CALLBACK -> int {
+      FakeCV8Context* me = reinterpret_cast<FakeCV8Context*>(self);
+      ++me->evals;
+      *retval = &me->result.Give()->base;
+      *thrown = &me->exception.Give()->base;
+      return 0;
+    };
+  }
+};
+
+// A request with a resource and a transition type. Its URL stays null: a
+// string handed over by libcef is freed by libcef's own allocator.
+struct FakeCRequest : FakeC<cef_request_t> {
+  cef_resource_type_t type;
+  cef_transition_type_t transition;
+  FakeCRequest(cef_resource_type_t t, cef_transition_type_t tt) : type(t), transition(tt) {
+    table.get_url = [](cef_request_t*) CEF_CALLBACK -> cef_string_userfree_t { return nullptr; };
+    table.get_resource_type = [](cef_request_t* self) CEF_CALLBACK -> cef_resource_type_t {
+      return reinterpret_cast<FakeCRequest*>(self)->type;
+    };
+    table.get_transition_type = [](cef_request_t* self) CEF_CALLBACK -> cef_transition_type_t {
+      return reinterpret_cast<FakeCRequest*>(self)->transition;
+    };
+  }
+};
+
 #endif  // VELMORA_TESTS_CEF_FAKE_C_OBJECTS_H_

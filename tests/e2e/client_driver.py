@@ -83,10 +83,11 @@ class DemoSite:
 
 class Client:
     """One velmora.exe (bin_dir's, or |exe|, such as an installed one) in a
-    Wine virtual desktop of its own name."""
+    Wine virtual desktop of its own name. |title| is the product name of its
+    operator file, the caption of its login and game windows."""
 
-    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None, extra_flags=(), exe=None):
-        self.repo, self.bin, self.out, self.desktop = repo, bin_dir, out, desktop
+    def __init__(self, repo, bin_dir, out, site, desktop, cwd=None, extra_flags=(), exe=None, title="Velmora"):
+        self.repo, self.bin, self.out, self.desktop, self.title = repo, bin_dir, out, desktop, title
         flags = (repo / "scripts" / "cef-wine-switches").read_text().split()
         flags += [f"--proxy-server={site.proxy}", "--ignore-certificate-errors", *extra_flags]
         env = dict(os.environ, VELMORA_DESKTOP=desktop)
@@ -125,14 +126,14 @@ class Client:
         return [w for w in self.windows(title, cls) if w[1]]
 
     def login_window(self):
-        for hwnd, shown, rect in self.visible("Velmora"):
+        for hwnd, shown, rect in self.visible(self.title):
             if rect[2] - rect[0] == 1080:
                 return hwnd, rect
         return None
 
     def game_window(self, min_width=1100):
-        """The visible "Velmora" window that is the size of the work area."""
-        for hwnd, shown, rect in self.visible("Velmora"):
+        """The visible product window that is the size of the work area."""
+        for hwnd, shown, rect in self.visible(self.title):
             if rect[2] - rect[0] > min_width:
                 return hwnd, rect
         return None
@@ -179,9 +180,9 @@ class Client:
         """Closes the game window (when its width is given) and then the
         client with their close buttons; checks that it ends cleanly."""
         if game_width:
-            self.click("Velmora", game_width - 23, 16)
+            self.click(self.title, game_width - 23, 16)
             check("closing the game shows the login again", wait_for(self.login_window, 10))
-        self.click("Velmora", 1057, 20)
+        self.click(self.title, 1057, 20)
         code = self.wait(60)
         check("closing the login window ends the process with exit code 0", code == 0, code)
         check("no client process is left", no_client_left(), client_command_lines())

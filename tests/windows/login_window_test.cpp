@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "../browser/cef_doubles.h"
 #include "app/app_globals.h"
 #include "app/app_messages.h"
 #include "audio/CCoreAudioVolume.h"
+#include "browser/posted_text.h"
 #include "browser/simple_handler.h"
 #include "include/test/cef_test_seam.h"
 #include "ui/DuiFormFullScreen.h"
@@ -253,6 +255,29 @@ TEST_F(LoginWindowTest, BothWindowsSendOnlyWebAddressesOutside) {
   std::sort(added.begin(), added.end());
   EXPECT_EQ(added[0], "http://www.velmora.example/game");
   EXPECT_EQ(added[1], "https://www.velmora.example/login");
+}
+
+TEST_F(LoginWindowTest, AddressesPostedFromACefThreadGoOutsideFromBothWindows) {
+  if (!HasUrlRecorder()) GTEST_SKIP() << "no URL recorder set up";
+  HandOver(L"http://game.velmora.example/g/velmoLogin?posted");
+  HWND game = login->m_pGameWnd->GetHWND();
+  size_t before = RecordedUrls().size();
+  // As the browser client does on CEF's IO thread: copies posted, not sent.
+  std::thread cef([game] {
+    PostText(g_hLoginWnd, WM_OPEN_EXTERNAL, L"http://www.velmora.example/news.html?posted=login");
+    PostText(game, WM_OPEN_EXTERNAL, L"http://www.velmora.example/news.html?posted=game");
+    PostText(g_hLoginWnd, WM_OPEN_EXTERNAL, L"file:///C:/windows/notepad.exe");
+  });
+  cef.join();
+  PumpMessages();
+  std::vector<std::string> urls = WaitForUrls(before + 2);
+  Sleep(300);
+  urls = RecordedUrls();
+  ASSERT_EQ(urls.size(), before + 2);
+  std::vector<std::string> added(urls.begin() + before, urls.end());
+  std::sort(added.begin(), added.end());
+  EXPECT_EQ(added[0], "http://www.velmora.example/news.html?posted=game");
+  EXPECT_EQ(added[1], "http://www.velmora.example/news.html?posted=login");
 }
 
 // ---- Every way of closing a window leaves the client whole ----

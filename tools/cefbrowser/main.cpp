@@ -3,7 +3,12 @@
 // cache under the working directory, multi-threaded message loop).
 //
 //   cefbrowser.exe [url] [--timeout-ms=N] [--exit-on-title=PREFIX] [--dump-error-pages]
-//                  [--close-like-login-window]
+//                  [--close-like-login-window] [--site=URL]... [--extra-host=HOST]...
+//
+// The browser keeps to the sites of the start URL and of each --site (as
+// the client keeps to its operator's), and may load from each --extra-host.
+// WebSockets in its renderers keep to the sites of the operator file it was
+// built with, as the client's do.
 //
 // --close-like-login-window closes as the client's login window does: CEF is
 // shut down while its browser is still open, and the entry function then
@@ -14,11 +19,13 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_globals.h"
 #include "app/app_messages.h"
 #include "app/app_util.h"
 #include "app/cef_startup.h"
+#include "browser/posted_text.h"
 #include "event_log.h"
 #include "include/cef_app.h"
 #include "tool_clients.h"
@@ -35,6 +42,7 @@ struct Options {
   std::wstring exitOnTitle;
   bool dumpErrorPages = false;
   bool closeLikeLoginWindow = false;
+  std::vector<std::string> sites, extraHosts;
 };
 
 Options ParseOptions() {
@@ -51,6 +59,8 @@ Options ParseOptions() {
     else if (const wchar_t* v = value(L"--exit-on-title=")) options.exitOnTitle = v;
     else if (arg == L"--dump-error-pages") options.dumpErrorPages = true;
     else if (arg == L"--close-like-login-window") options.closeLikeLoginWindow = true;
+    else if (const wchar_t* v = value(L"--site=")) options.sites.push_back(CefString(v).ToString());
+    else if (const wchar_t* v = value(L"--extra-host=")) options.extraHosts.push_back(CefString(v).ToString());
     else if (arg.compare(0, 2, L"--") != 0) options.url = arg;
   }
   LocalFree(argv);
@@ -95,6 +105,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_OPEN_EXTERNAL:
       // The client would hand this to the system browser; here it is noted.
       LogEvent(L"OPEN_EXTERNAL " + TextOf(lParam));
+      ReleasePostedText(wParam, lParam);
       return 0;
     case WM_EXIT_FULLSCREEN:
       LogEvent(L"EXIT_FULLSCREEN");
@@ -166,7 +177,9 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 30, 1024,
                               700, nullptr, nullptr, hInstance, nullptr);
   g_hLoginWnd = hwnd;  // login and popup messages come here
-  g_handler = new ToolHandler(g_options.dumpErrorPages);
+  std::vector<std::string> sites = g_options.sites;
+  sites.push_back(CefString(g_options.url).ToString());
+  g_handler = new ToolHandler(g_options.dumpErrorPages, SitePolicy(sites, g_options.extraHosts));
   g_handler->m_hHostWnd = hwnd;
 
   RECT rc;

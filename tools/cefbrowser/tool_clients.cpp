@@ -1,5 +1,6 @@
 #include "tool_clients.h"
 
+#include <cwchar>
 #include <string>
 
 #include "event_log.h"
@@ -38,4 +39,25 @@ void ToolHandler::OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>
   LogEvent(L"LOAD_ERROR " + std::to_wstring(errorCode) + L" " + failedUrl.ToWString());
   if (errorCode != ERR_ABORTED) m_errorPageShown = true;
   SimpleHandler::OnLoadError(browser, frame, errorCode, errorText, failedUrl);
+}
+
+bool ToolHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                 CefRefPtr<CefRequest> request, bool is_redirect) {
+  bool cancel = SimpleHandler::OnBeforeBrowse(browser, frame, request, is_redirect);
+  wchar_t transition[16];
+  swprintf(transition, 16, L"%08x", static_cast<unsigned>(request->GetTransitionType()));
+  LogEvent(std::wstring(L"BROWSE ") + (cancel ? L"cancelled " : L"allowed ") +
+           (frame && frame->IsMain() ? L"main " : L"sub ") + transition + (is_redirect ? L" redirect " : L" ") +
+           request->GetURL().ToWString());
+  return cancel;
+}
+
+CefRequestHandler::ReturnValue ToolHandler::OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser,
+                                                                 CefRefPtr<CefFrame> frame,
+                                                                 CefRefPtr<CefRequest> request,
+                                                                 CefRefPtr<CefRequestCallback> callback) {
+  ReturnValue answer = SimpleHandler::OnBeforeResourceLoad(browser, frame, request, callback);
+  if (answer == RV_CANCEL)
+    LogEvent(L"LOAD_REFUSED " + std::to_wstring(request->GetResourceType()) + L" " + request->GetURL().ToWString());
+  return answer;
 }

@@ -18,7 +18,8 @@ class ToolHandler : public SimpleHandler {
  public:
   // |dumpErrorPages|: after an error page has loaded, put its body into the
   // title, so the test can read back what the page holds.
-  explicit ToolHandler(bool dumpErrorPages) : m_dumpErrorPages(dumpErrorPages) {}
+  ToolHandler(bool dumpErrorPages, const SitePolicy& policy)
+      : SimpleHandler(policy), m_dumpErrorPages(dumpErrorPages) {}
 
   void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
   void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
@@ -26,6 +27,12 @@ class ToolHandler : public SimpleHandler {
   void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                    ErrorCode errorCode, const CefString& errorText,
                    const CefString& failedUrl) override;
+  // Log each navigation and each refused request with the client's answer.
+  bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                      CefRefPtr<CefRequest> request, bool is_redirect) override;
+  ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> request,
+                                   CefRefPtr<CefRequestCallback> callback) override;
 
  private:
   bool m_dumpErrorPages;

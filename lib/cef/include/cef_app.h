@@ -5,6 +5,7 @@
 #include "include/cef_base.h"
 #include "include/cef_browser_process_handler.h"
 #include "include/cef_command_line.h"
+#include "include/cef_render_process_handler.h"
 
 class CefApp : public virtual CefBase {
  public:
@@ -16,6 +17,8 @@ class CefApp : public virtual CefBase {
     (void)command_line;
   }
   virtual CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() { return nullptr; }
+  // Asked in each renderer process.
+  virtual CefRefPtr<CefRenderProcessHandler> GetRenderProcessHandler() { return nullptr; }
 };
 
 // Runs a CEF sub-process to its end and returns its exit code, or -1 in the

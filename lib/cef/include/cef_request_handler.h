@@ -1,4 +1,5 @@
-// Navigation decisions. Operations not declared here keep CEF's defaults.
+// Navigation and resource-load decisions. Operations not declared here keep
+// CEF's defaults.
 #ifndef CEF_INCLUDE_CEF_REQUEST_HANDLER_H_
 #define CEF_INCLUDE_CEF_REQUEST_HANDLER_H_
 
@@ -8,6 +9,8 @@
 
 class CefRequestHandler : public virtual CefBase {
  public:
+  typedef cef_return_value_t ReturnValue;
+
   // Returning true cancels the navigation.
   virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                               CefRefPtr<CefRequest> request, bool is_redirect) {
@@ -21,6 +24,15 @@ class CefRequestHandler : public virtual CefBase {
   // killed, or ended with an error code. Called on CEF's UI thread.
   virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) {
     (void)browser, (void)status;
+  }
+
+  // Called on CEF's IO thread before every resource request of a browser,
+  // its main document included: RV_CONTINUE lets it load, RV_CANCEL stops it.
+  virtual ReturnValue OnBeforeResourceLoad(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                           CefRefPtr<CefRequest> request,
+                                           CefRefPtr<CefRequestCallback> callback) {
+    (void)browser, (void)frame, (void)request, (void)callback;
+    return RV_CONTINUE;
   }
 };
 

@@ -15,6 +15,7 @@ namespace {
 
 typedef CefCppToC<cef_app_t, CefApp> AppBridge;
 typedef CefCppToC<cef_browser_process_handler_t, CefBrowserProcessHandler> ProcessHandlerBridge;
+typedef CefCppToC<cef_render_process_handler_t, CefRenderProcessHandler> RenderHandlerBridge;
 
 enum class ContextState { kNone, kInitialized, kShuttingDown, kShutDown };
 std::atomic<ContextState> g_state{ContextState::kNone};
@@ -48,9 +49,34 @@ cef_browser_process_handler_t* CEF_CALLBACK GetBrowserProcessHandler(cef_app_t* 
                                     &FillProcessHandler);
 }
 
+// Runs in a renderer process, where no window of ours exists.
+int CEF_CALLBACK OnBeforeNavigation(cef_render_process_handler_t* self, cef_browser_t* browser,
+                                    cef_frame_t* frame, cef_request_t* request,
+                                    cef_navigation_type_t navigation_type, int is_redirect) {
+  return RenderHandlerBridge::Get(self)->OnBeforeNavigation(CefBrowserFromC(browser), CefFrameFromC(frame),
+                                                            CefRequestFromC(request), navigation_type,
+                                                            is_redirect != 0);
+}
+
+void CEF_CALLBACK OnContextCreated(cef_render_process_handler_t* self, cef_browser_t* browser,
+                                   cef_frame_t* frame, cef_v8context_t* context) {
+  RenderHandlerBridge::Get(self)->OnContextCreated(CefBrowserFromC(browser), CefFrameFromC(frame),
+                                                   CefV8ContextFromC(context));
+}
+
+void FillRenderProcessHandler(cef_render_process_handler_t* t) {
+  t->on_before_navigation = &OnBeforeNavigation;
+  t->on_context_created = &OnContextCreated;
+}
+
+cef_render_process_handler_t* CEF_CALLBACK GetRenderProcessHandler(cef_app_t* self) {
+  return RenderHandlerBridge::Wrap(AppBridge::Get(self)->GetRenderProcessHandler(), &FillRenderProcessHandler);
+}
+
 void FillApp(cef_app_t* t) {
   t->on_before_command_line_processing = &OnBeforeCommandLineProcessing;
   t->get_browser_process_handler = &GetBrowserProcessHandler;
+  t->get_render_process_handler = &GetRenderProcessHandler;
 }
 
 }  // namespace

@@ -209,8 +209,18 @@ void CEF_CALLBACK OnRenderProcessTerminated(cef_request_handler_t* self, cef_bro
   if (scope.skipped()) return;
   RequestBridge::Get(self)->OnRenderProcessTerminated(CefBrowserFromC(browser), status);
 }
+// Runs on CEF's IO thread and sends no messages to windows, so it needs no
+// callback scope.
+cef_return_value_t CEF_CALLBACK OnBeforeResourceLoad(cef_request_handler_t* self, cef_browser_t* browser,
+                                                     cef_frame_t* frame, cef_request_t* request,
+                                                     cef_request_callback_t* callback) {
+  return RequestBridge::Get(self)->OnBeforeResourceLoad(CefBrowserFromC(browser), CefFrameFromC(frame),
+                                                        CefRequestFromC(request),
+                                                        CefRequestCallbackFromC(callback));
+}
 void FillRequest(cef_request_handler_t* t) {
   t->on_before_browse = &OnBeforeBrowse;
+  t->on_before_resource_load = &OnBeforeResourceLoad;
   t->on_render_process_terminated = &OnRenderProcessTerminated;
 }
 

@@ -88,10 +88,39 @@ class RequestProxy : public CefRequest {
  public:
   explicit RequestProxy(cef_request_t* s) : c_(s) {}
   CefString GetURL() override { return CefTakeUserFreeString(c_.get()->get_url(c_.get())); }
+  ResourceType GetResourceType() override { return c_.get()->get_resource_type(c_.get()); }
+  TransitionType GetTransitionType() override { return c_.get()->get_transition_type(c_.get()); }
 
  private:
   CRef<cef_request_t> c_;
   IMPLEMENT_REFCOUNTING(RequestProxy);
+};
+
+class RequestCallbackProxy : public CefRequestCallback {
+ public:
+  explicit RequestCallbackProxy(cef_request_callback_t* s) : c_(s) {}
+
+ private:
+  CRef<cef_request_callback_t> c_;
+  IMPLEMENT_REFCOUNTING(RequestCallbackProxy);
+};
+
+class V8ContextProxy : public CefV8Context {
+ public:
+  explicit V8ContextProxy(cef_v8context_t* s) : c_(s) {}
+  bool Eval(const CefString& code) override {
+    cef_string_t text = code.AsBorrowed();
+    cef_base_t* result = nullptr;
+    cef_base_t* exception = nullptr;
+    bool ok = c_.get()->eval(c_.get(), &text, &result, &exception) != 0;
+    if (result) result->release(result);
+    if (exception) exception->release(exception);
+    return ok;
+  }
+
+ private:
+  CRef<cef_v8context_t> c_;
+  IMPLEMENT_REFCOUNTING(V8ContextProxy);
 };
 
 class CommandLineProxy : public CefCommandLine {
@@ -147,6 +176,10 @@ CefRefPtr<CefBrowserHost> CefBrowserHostFromC(cef_browser_host_t* s) {
 }
 CefRefPtr<CefFrame> CefFrameFromC(cef_frame_t* s) { return Adopt<FrameProxy>(s); }
 CefRefPtr<CefRequest> CefRequestFromC(cef_request_t* s) { return Adopt<RequestProxy>(s); }
+CefRefPtr<CefRequestCallback> CefRequestCallbackFromC(cef_request_callback_t* s) {
+  return Adopt<RequestCallbackProxy>(s);
+}
+CefRefPtr<CefV8Context> CefV8ContextFromC(cef_v8context_t* s) { return Adopt<V8ContextProxy>(s); }
 CefRefPtr<CefCommandLine> CefCommandLineFromC(cef_command_line_t* s) {
   return Adopt<CommandLineProxy>(s);
 }

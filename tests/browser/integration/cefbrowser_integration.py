@@ -56,8 +56,9 @@ def free_port():
 class Site:
     """The test pages, served on 127.0.0.1 from a thread of this process."""
 
-    def __init__(self, refused_port):
+    def __init__(self, refused_port, local_port=0):
         self.requests = []
+        self.local_port = local_port
         self.proceed = threading.Event()
         site = self
 
@@ -111,13 +112,15 @@ poll();
             return 200, """<html><head><title>Logged in page</title></head><body>
 <a id="blank" href="/popup-from-link" target="_blank">new window</a>
 <iframe src="/frame/g/velmoLogin?frame=1"></iframe>
+<iframe src="http://evil.example/frame.html"></iframe>
+<img src="http://127.0.0.1:%d/service.png">
 <script>
 window.onload = function() {
   window.open('/popup-from-script', 'named', 'width=300,height=200');
   document.getElementById('blank').click();
   setTimeout(function() { location.href = %s; }, 1500);
 };
-</script></body></html>""" % repr(self.failed_url)
+</script></body></html>""" % (self.local_port, repr(self.failed_url))
         return 404, "<html><body>not here</body></html>"
 
     def close(self):
@@ -162,11 +165,14 @@ def run_bounded(cmd, cwd, env, timeout):
 
 def test_browser_session(exe, results_dir, env, work):
     refused = free_port()
-    site = Site(refused)
+    site = Site(refused, free_port())
     events_path = os.path.join(work, "events.log")
     run_env = dict(env, VELMORA_EVENT_LOG=wine_path(events_path))
+    # The browser keeps to the sites of the start page and of the refused
+    # port (whose error page is checked below), as the client keeps to its
+    # operator's.
     cmd = [WINE_RUN, "--desktop", exe, site.base + "/start.html", "--timeout-ms=60000",
-           "--exit-on-title=DOC:", "--dump-error-pages"] + WINE_SWITCHES
+           "--exit-on-title=DOC:", "--dump-error-pages", "--site=http://127.0.0.1:%d/" % refused] + WINE_SWITCHES
     proc = subprocess.Popen(cmd, cwd=work, env=run_env, stdout=subprocess.PIPE,
                             stderr=subprocess.STDOUT, start_new_session=True)
     # Screenshot once the first page is showing, then let the page go on.
@@ -213,8 +219,18 @@ def test_browser_session(exe, results_dir, env, work):
 
     check("marker navigation sends WM_LOGIN_URL with the whole URL",
           ("LOGIN_URL " + site.marker_url) in events, str([e for e in events if "LOGIN" in e]))
-    check("marker in a sub-frame navigation sends WM_LOGIN_URL too",
-          ("LOGIN_URL " + site.base + "/frame/g/velmoLogin?frame=1") in events)
+    check("marker in a sub-frame loads the frame but sends no WM_LOGIN_URL",
+          "/frame/g/velmoLogin?frame=1" in site.requests and
+          ("LOGIN_URL " + site.base + "/frame/g/velmoLogin?frame=1") not in events,
+          str([e for e in events if "LOGIN" in e]))
+    check("a frame of a foreign host is cancelled before it loads",
+          any(e.startswith("BROWSE cancelled sub ") and e.endswith(" http://evil.example/frame.html") for e in events),
+          str([e for e in events if "evil" in e]))
+    check("an image from another port of 127.0.0.1 is refused",
+          "LOAD_REFUSED %d http://127.0.0.1:%d/service.png" % (4, site.local_port) in events,
+          str([e for e in events if e.startswith("LOAD_REFUSED")]))
+    check("the operator's own navigations go ahead",
+          any(e.startswith("BROWSE allowed main ") and e.endswith(site.marker_url) for e in events))
     check("marker page still loads", ("LOAD_END 200 " + site.marker_url) in events and
           "PAGE_TITLE Logged in page" in events)
 

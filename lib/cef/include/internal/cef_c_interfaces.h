@@ -112,13 +112,52 @@ typedef struct _cef_request_t {
   cef_base_t base;
   cef_unused_fn is_read_only;
   cef_string_userfree_t (CEF_CALLBACK* get_url)(struct _cef_request_t* self);
+  cef_unused_fn set_url;
+  cef_unused_fn get_method;
+  cef_unused_fn set_method;
+  cef_unused_fn set_referrer;
+  cef_unused_fn get_referrer_url;
+  cef_unused_fn get_referrer_policy;
+  cef_unused_fn get_post_data;
+  cef_unused_fn set_post_data;
+  cef_unused_fn get_header_map;
+  cef_unused_fn set_header_map;
+  cef_unused_fn set;
+  cef_unused_fn get_flags;
+  cef_unused_fn set_flags;
+  cef_unused_fn get_first_party_for_cookies;
+  cef_unused_fn set_first_party_for_cookies;
+  cef_resource_type_t (CEF_CALLBACK* get_resource_type)(struct _cef_request_t* self);
+  cef_transition_type_t (CEF_CALLBACK* get_transition_type)(struct _cef_request_t* self);
 } cef_request_t;
+
+// Lets an asynchronous on_before_resource_load finish later; the client
+// answers at once and only passes it through.
+typedef struct _cef_request_callback_t {
+  cef_base_t base;
+} cef_request_callback_t;
 
 typedef struct _cef_menu_model_t {
   cef_base_t base;
   int (CEF_CALLBACK* clear)(struct _cef_menu_model_t* self);
   int (CEF_CALLBACK* get_count)(struct _cef_menu_model_t* self);
 } cef_menu_model_t;
+
+// A frame's JavaScript context in the renderer. eval hands back the result
+// and any exception, each with a reference for the caller.
+typedef struct _cef_v8context_t {
+  cef_base_t base;
+  cef_unused_fn get_task_runner;
+  cef_unused_fn is_valid;
+  cef_unused_fn get_browser;
+  cef_unused_fn get_frame;
+  cef_unused_fn get_global;
+  cef_unused_fn enter;
+  cef_unused_fn exit;
+  cef_unused_fn is_same;
+  int (CEF_CALLBACK* eval)(struct _cef_v8context_t* self, const cef_string_t* code,
+                           cef_base_t** retval, cef_base_t** exception);
+} cef_v8context_t;
 
 // Only passed through; the client never reads the parameters.
 typedef struct _cef_context_menu_params_t {
@@ -140,6 +179,28 @@ typedef struct _cef_browser_process_handler_t {
       struct _cef_browser_process_handler_t* self);
 } cef_browser_process_handler_t;
 
+// In the renderer: only on_before_navigation and on_context_created are
+// set; CEF's defaults for the others.
+typedef struct _cef_render_process_handler_t {
+  cef_base_t base;
+  cef_unused_fn on_render_thread_created;
+  cef_unused_fn on_web_kit_initialized;
+  cef_unused_fn on_browser_created;
+  cef_unused_fn on_browser_destroyed;
+  cef_unused_fn get_load_handler;
+  int (CEF_CALLBACK* on_before_navigation)(
+      struct _cef_render_process_handler_t* self, cef_browser_t* browser,
+      cef_frame_t* frame, cef_request_t* request,
+      cef_navigation_type_t navigation_type, int is_redirect);
+  void (CEF_CALLBACK* on_context_created)(
+      struct _cef_render_process_handler_t* self, cef_browser_t* browser,
+      cef_frame_t* frame, cef_v8context_t* context);
+  cef_unused_fn on_context_released;
+  cef_unused_fn on_uncaught_exception;
+  cef_unused_fn on_focused_node_changed;
+  cef_unused_fn on_process_message_received;
+} cef_render_process_handler_t;
+
 typedef struct _cef_app_t {
   cef_base_t base;
   void (CEF_CALLBACK* on_before_command_line_processing)(
@@ -150,7 +211,8 @@ typedef struct _cef_app_t {
   void* (CEF_CALLBACK* get_resource_bundle_handler)(struct _cef_app_t* self);
   cef_browser_process_handler_t* (CEF_CALLBACK* get_browser_process_handler)(
       struct _cef_app_t* self);
-  void* (CEF_CALLBACK* get_render_process_handler)(struct _cef_app_t* self);
+  cef_render_process_handler_t* (CEF_CALLBACK* get_render_process_handler)(
+      struct _cef_app_t* self);
 } cef_app_t;
 
 typedef struct _cef_display_handler_t {
@@ -218,7 +280,7 @@ typedef struct _cef_load_handler_t {
                                      const cef_string_t* failedUrl);
 } cef_load_handler_t;
 
-// Left null apart from the entries we fill: a null entry gets CEF's default.
+// Entries left null get CEF's default.
 typedef struct _cef_request_handler_t {
   cef_base_t base;
   int (CEF_CALLBACK* on_before_browse)(struct _cef_request_handler_t* self,
@@ -227,7 +289,10 @@ typedef struct _cef_request_handler_t {
                                        cef_request_t* request,
                                        int is_redirect);
   cef_unused_fn on_open_urlfrom_tab;
-  cef_unused_fn on_before_resource_load;
+  cef_return_value_t (CEF_CALLBACK* on_before_resource_load)(
+      struct _cef_request_handler_t* self, cef_browser_t* browser,
+      cef_frame_t* frame, cef_request_t* request,
+      cef_request_callback_t* callback);
   cef_unused_fn get_resource_handler;
   cef_unused_fn on_resource_redirect;
   cef_unused_fn on_resource_response;
@@ -322,6 +387,7 @@ static_assert(sizeof(cef_request_handler_t) == 16 + 15 * 4, "request handler slo
 static_assert(sizeof(cef_keyboard_handler_t) == 16 + 2 * 4, "keyboard handler slots");
 static_assert(sizeof(cef_context_menu_handler_t) == 16 + 4 * 4, "context menu handler slots");
 static_assert(sizeof(cef_focus_handler_t) == 16 + 3 * 4, "focus handler slots");
+static_assert(sizeof(cef_render_process_handler_t) == 16 + 11 * 4, "render process handler slots");
 // Entries we call in libcef's tables sit at these slots.
 static_assert(offsetof(cef_browser_host_t, get_window_handle) == 16 + 4 * 4, "browser host slot");
 static_assert(offsetof(cef_focus_handler_t, on_set_focus) == 16 + 1 * 4, "focus handler slot");
@@ -332,6 +398,11 @@ static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "comma
 // Entries libcef calls in our tables sit at these slots.
 static_assert(offsetof(cef_request_handler_t, on_render_process_terminated) == 16 + 14 * 4,
               "request handler slot");
+static_assert(offsetof(cef_request_t, get_transition_type) == 16 + 18 * 4, "request slot");
+static_assert(offsetof(cef_request_handler_t, on_before_resource_load) == 16 + 2 * 4, "request handler slot");
+static_assert(offsetof(cef_v8context_t, eval) == 16 + 8 * 4, "v8 context slot");
+static_assert(sizeof(cef_resource_type_t) == 4 && sizeof(cef_transition_type_t) == 4 &&
+              sizeof(cef_return_value_t) == 4 && sizeof(cef_navigation_type_t) == 4, "enum sizes");
 #endif
 
 #endif  // CEF_INCLUDE_INTERNAL_CEF_C_INTERFACES_H_

@@ -221,6 +221,65 @@ typedef enum {
   TS_PROCESS_CRASHED,       // an unhandled fault
 } cef_termination_status_t;
 
+// What a resource request loads (cef_request_t::get_resource_type).
+typedef enum {
+  RT_MAIN_FRAME = 0,
+  RT_SUB_FRAME,
+  RT_STYLESHEET,
+  RT_SCRIPT,
+  RT_IMAGE,
+  RT_FONT_RESOURCE,
+  RT_SUB_RESOURCE,
+  RT_OBJECT,
+  RT_MEDIA,
+  RT_WORKER,
+  RT_SHARED_WORKER,
+  RT_PREFETCH,
+  RT_FAVICON,
+  RT_XHR,
+  RT_PING,
+  RT_SERVICE_WORKER,
+  RT_CSP_REPORT,
+  RT_PLUGIN_RESOURCE,
+} cef_resource_type_t;
+
+// How a navigation came about: a source value in the low byte, qualifier
+// flags above it (cef_request_t::get_transition_type).
+typedef enum {
+  TT_LINK = 0,
+  TT_EXPLICIT = 1,
+  TT_AUTO_SUBFRAME = 3,
+  TT_MANUAL_SUBFRAME = 4,
+  TT_FORM_SUBMIT = 7,
+  TT_RELOAD = 8,
+  TT_SOURCE_MASK = 0xFF,
+  TT_BLOCKED_FLAG = 0x00800000,
+  TT_FORWARD_BACK_FLAG = 0x01000000,
+  TT_CHAIN_START_FLAG = 0x10000000,
+  TT_CHAIN_END_FLAG = 0x20000000,
+  TT_CLIENT_REDIRECT_FLAG = 0x40000000,
+  TT_SERVER_REDIRECT_FLAG = 0x80000000,
+  TT_IS_REDIRECT_MASK = 0xC0000000,
+  TT_QUALIFIER_MASK = 0xFFFFFF00,
+} cef_transition_type_t;
+
+// How the renderer saw a navigation start (on_before_navigation).
+typedef enum {
+  NAVIGATION_LINK_CLICKED = 0,
+  NAVIGATION_FORM_SUBMITTED,
+  NAVIGATION_BACK_FORWARD,
+  NAVIGATION_RELOAD,
+  NAVIGATION_FORM_RESUBMITTED,
+  NAVIGATION_OTHER,
+} cef_navigation_type_t;
+
+// The answer to on_before_resource_load.
+typedef enum {
+  RV_CANCEL = 0,
+  RV_CONTINUE,
+  RV_CONTINUE_ASYNC,
+} cef_return_value_t;
+
 }  // extern "C"
 
 #endif  // CEF_INCLUDE_INTERNAL_CEF_C_TYPES_H_
