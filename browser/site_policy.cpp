@@ -129,5 +129,9 @@ bool IsWebAddressToHandOut(const std::string& url) {
 }
 
 bool RendererMayNavigate(const std::string& url, bool mainFrame) {
+  // The empty page holds nothing a script could not write into the page it
+  // runs in anyway, and the client loads it itself to give a dead page a
+  // new renderer before it says that the game stopped.
+  if (mainFrame && url == "about:blank") return true;
   return !mainFrame || IsWebAddressToHandOut(url);
 }

@@ -68,7 +68,8 @@ bool IsWebAddressToHandOut(const std::string& url);
 // Asked in the renderer before Blink starts a navigation: a main frame only
 // goes to http or https, which the browser process then judges with
 // MayNavigate. data:, about: and the like stay inside the renderer, where
-// nothing else would stop them from replacing the operator's page.
+// nothing else would stop them from replacing the operator's page; only
+// the empty about:blank may go (the client's own stand-in for a dead page).
 bool RendererMayNavigate(const std::string& url, bool mainFrame);
 
 #endif  // VELMORA_BROWSER_SITE_POLICY_H_

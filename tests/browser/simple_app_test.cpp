@@ -47,7 +47,7 @@ TEST(SimpleApp, KeepsMainFramesOnWebAddressesInTheRenderer) {
   // ever seeing a request.
   EXPECT_TRUE(cancels(L"data:text/html,<h1>Sign in again</h1>", true, NAVIGATION_OTHER));
   EXPECT_TRUE(cancels(L"data:text/html;base64,PGgxPg==", true, NAVIGATION_LINK_CLICKED));
-  EXPECT_TRUE(cancels(L"about:blank", true, NAVIGATION_OTHER));
+  EXPECT_TRUE(cancels(L"about:version", true, NAVIGATION_OTHER));
   EXPECT_TRUE(cancels(L"blob:http://evil.example/1", true, NAVIGATION_OTHER));
   EXPECT_TRUE(cancels(L"view-source:http://www.velmora.example/", true, NAVIGATION_OTHER));
   // Web addresses go on to the browser process's request policy, which

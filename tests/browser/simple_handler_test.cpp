@@ -560,7 +560,7 @@ TEST_F(SimpleHandlerTest, OnlyTheSiteAnsweringEndsTheRetries) {
   CefRefPtr<FakeBrowser> browser = new FakeBrowser(1);
   handler->OnAfterCreated(browser.get());
   FakeFrame* frame = browser->frame();
-  const std::wstring url = L"http://game.test/g/velmoLogin?a=1";
+  const std::wstring url = L"http://game.velmora.example/g/velmoLogin?a=1";
   handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
   handler->OnLoadError(browser.get(), frame, static_cast<cef_errorcode_t>(-324), L"net::ERR_EMPTY_RESPONSE", url);
   // Chromium's own error page and ours commit under the failed address;

@@ -198,7 +198,9 @@ TEST(SitePolicy, RenderersKeepMainFramesOnWebAddresses) {
   EXPECT_TRUE(RendererMayNavigate("http://www.velmora.example/", true));
   EXPECT_TRUE(RendererMayNavigate("https://evil.example/", true));  // the browser process refuses it
   EXPECT_FALSE(RendererMayNavigate("data:text/html,<form>", true));
-  EXPECT_FALSE(RendererMayNavigate("about:blank", true));
+  EXPECT_TRUE(RendererMayNavigate("about:blank", true));  // the recovery's stand-in
+  EXPECT_FALSE(RendererMayNavigate("about:blank#x", true));
+  EXPECT_FALSE(RendererMayNavigate("about:srcdoc", true));
   EXPECT_FALSE(RendererMayNavigate("javascript:void(0)", true));
   EXPECT_FALSE(RendererMayNavigate("", true));
   EXPECT_TRUE(RendererMayNavigate("data:text/html,<p>", false));
