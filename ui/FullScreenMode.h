@@ -1,0 +1,39 @@
+// Full screen for the game window: the window over the whole screen without a
+// frame, the bar at the top centre (CDuiFormFullScreen) and the way back to
+// the placement the window had. The bar's place is worked out here only.
+#pragma once
+
+#include <windows.h>
+
+class CDuiFormFullScreen;
+
+class CFullScreenMode {
+ public:
+  CFullScreenMode();
+  CFullScreenMode(const CFullScreenMode&) = delete;
+  CFullScreenMode& operator=(const CFullScreenMode&) = delete;
+
+  // Remembers |window|'s placement and stretches it over the whole screen,
+  // taskbar included.
+  void Enter(HWND window);
+  // Keeps |window| frameless over the screen (its layout calls this while on).
+  void CoverScreen(HWND window) const;
+  // Makes the bar, placed for |window|, which it asks to leave full screen;
+  // shown without taking the keyboard.
+  void ShowBar(HWND window);
+  // Gives |window| |style| and its old placement back and closes the bar.
+  void Leave(HWND window, DWORD style);
+  // The window is going away, and the bar it owns with it.
+  void ForgetBar() { m_pFullScreenBar = nullptr; }
+
+  bool IsOn() const { return m_fullScreen; }
+
+  // The bar's rectangle, |dy| pixels below the top of the screen: its scaled
+  // size, centred on the work area's width (from 0; a work area narrower than
+  // the bar aligns their right edges first).
+  static RECT BarRect(int dy);
+
+  bool m_fullScreen;
+  WINDOWPLACEMENT m_savedPlacement;
+  CDuiFormFullScreen* m_pFullScreenBar;
+};
