@@ -24,6 +24,10 @@ const DWORD kLoginExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 }  // namespace
 
 int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
+  // Before anything can read the screen's DPI, in this process and in every
+  // sub-process: the browsers render at the display's scale, and the toolkit
+  // and the windows scale their 96-DPI pixel values by the same factor.
+  CefEnableHighDPISupport();
   ::CoInitialize(nullptr);
   ::OleInitialize(nullptr);
 

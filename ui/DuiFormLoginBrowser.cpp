@@ -4,6 +4,7 @@
 #include "app/app_util.h"
 #include "browser/simple_handler.h"
 #include "include/cef_browser.h"
+#include "ui/Dpi.h"
 #include "ui/SiteAddresses.h"
 
 using namespace DuiLib;
@@ -24,7 +25,7 @@ void CDuiFormLoginBrowser::InitWindow() {
   settings.local_storage = STATE_ENABLED;
 
   CefWindowInfo info;
-  info.SetAsChild(m_hWnd, RECT{0, 0, kBrowserWidth, kBrowserHeight});
+  info.SetAsChild(m_hWnd, RECT{0, 0, Dpi::Scale(kBrowserWidth), Dpi::Scale(kBrowserHeight)});
 
   std::wstring url = AnsiToWide(VELMORA_PORTAL_URL);
   CefBrowserHost::CreateBrowser(info, g_pSimpleHandler.get(), url, settings, nullptr);

@@ -8,6 +8,9 @@ WindowTestEnvironment* g_environment = nullptr;
 }
 
 WindowTestEnvironment::WindowTestEnvironment() {
+  // Aware of the system DPI, as the client's manifest makes it, before the
+  // toolkit first reads the DPI.
+  SetProcessDPIAware();
   CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
   CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
   g_environment = this;
