@@ -32,7 +32,7 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   ::OleInitialize(nullptr);
 
   CefMainArgs main_args(hInstance);
-  CefRefPtr<SimpleApp> app(new SimpleApp());
+  CefRefPtr<SimpleApp> app(new SimpleApp(DuiLib::CDPI::GetDPI()));
 
   // A CEF sub-process ends here with CEF's exit code.
   int exit_code = CefExecuteProcess(main_args, app.get(), nullptr);

@@ -3,11 +3,18 @@
 #ifndef VELMORA_BROWSER_SIMPLE_APP_H_
 #define VELMORA_BROWSER_SIMPLE_APP_H_
 
+#include <string>
+
 #include "include/cef_app.h"
 
 class SimpleApp : public CefApp, public CefBrowserProcessHandler {
  public:
-  SimpleApp() = default;
+  // |systemDpi|: the screen's DPI, by which the pages are scaled.
+  explicit SimpleApp(int systemDpi = kDefaultDpi) : m_systemDpi(systemDpi) {}
+
+  static const int kDefaultDpi = 96;
+  // The device scale factor for a DPI, as the switch writes it: "1.25", "2".
+  static std::string ScaleFactorText(int dpi);
 
   // CefApp
   void OnBeforeCommandLineProcessing(const CefString& process_type,
@@ -15,6 +22,7 @@ class SimpleApp : public CefApp, public CefBrowserProcessHandler {
   CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() override { return this; }
 
  private:
+  int m_systemDpi;
   IMPLEMENT_REFCOUNTING(SimpleApp);
 };
 
