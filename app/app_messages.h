@@ -13,5 +13,6 @@
 #define WM_PAGE_TITLE (WM_USER + 1007)       // client -> host window, lParam: title
 #define WM_RELOAD_PAGE (WM_USER + 1008)      // client (F11) -> host window
 #define WM_OPEN_EXTERNAL (WM_USER + 1009)    // client -> login window, lParam: URL or null
+#define WM_RECOVER_PAGE (WM_USER + 1010)     // client -> host window, posted: run its recovery step
 
 #endif  // VELMORA_APP_APP_MESSAGES_H_

@@ -2,27 +2,35 @@
 
 #include <windows.h>
 
-#include "app/app_util.h"
-
-std::string ReadCurrentDirectory() {
-  char buffer[1000] = {0};
-  DWORD length = GetCurrentDirectoryA(sizeof(buffer), buffer);
-  // 0 is a failure; a length of the buffer size or more means it did not fit.
-  if (length == 0 || length >= sizeof(buffer)) return std::string();
-  return std::string(buffer, length);
+std::wstring ReadCurrentDirectory() {
+  DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return std::wstring();
+  std::wstring directory(needed, L'\0');
+  DWORD length = GetCurrentDirectoryW(needed, &directory[0]);
+  // The folder may have changed between the two calls: then it did not fit.
+  if (length == 0 || length >= needed) return std::wstring();
+  directory.resize(length);
+  return directory;
 }
 
-std::string ExecutableDirectory() {
-  char path[MAX_PATH] = {0};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : 0);
-  size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+std::wstring ExecutableDirectory() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0) return std::wstring();
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: a deep install folder
+  }
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring BrowserCachePath(const std::string& directory) {
-  std::string base = directory.empty() ? ExecutableDirectory() : directory;
-  return AnsiToWide(base + "\\cache\\");
+std::wstring BrowserCachePath(const std::wstring& directory) {
+  std::wstring base = directory.empty() ? ExecutableDirectory() : directory;
+  return base + L"\\cache\\";
 }
 
 void FillCefSettings(CefSettings& settings, const std::wstring& cachePath) {

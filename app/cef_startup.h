@@ -6,17 +6,17 @@
 
 #include "include/cef_app.h"
 
-// The narrow current directory, or "" when it cannot be read or does not fit
-// the 1000-character buffer that start-up uses.
-std::string ReadCurrentDirectory();
+// The current directory, read with the wide API so that any folder name
+// survives, or "" when it cannot be read.
+std::wstring ReadCurrentDirectory();
 
-// The narrow folder of this executable, without a trailing backslash.
-std::string ExecutableDirectory();
+// The folder of this executable, without a trailing backslash.
+std::wstring ExecutableDirectory();
 
-// |directory| + "\cache\" in UTF-16, taken as it is (a drive root gives two
+// |directory| + "\cache\", taken as it is (a drive root gives two
 // backslashes in a row). An empty |directory| falls back to the executable's
 // folder, so the cache never lands in a folder relative to nothing.
-std::wstring BrowserCachePath(const std::string& directory);
+std::wstring BrowserCachePath(const std::wstring& directory);
 
 // Zero-filled settings with size, the multi-threaded message loop, the cache
 // path and the "zh-CN" locale; every other field keeps its default.

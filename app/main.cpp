@@ -8,8 +8,9 @@
 
 #include "UIlib.h"
 #include "app/app_globals.h"
-#include "app/app_util.h"
+#include "app/cache_folder.h"
 #include "app/cef_startup.h"
+#include "app/crash_dump.h"
 #include "app/profile_lock.h"
 #include "browser/simple_app.h"
 #include "include/cef_app.h"
@@ -38,10 +39,12 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   int exit_code = CefExecuteProcess(main_args, app.get(), nullptr);
   if (exit_code >= 0) return exit_code;
 
-  std::wstring cache_path = BrowserCachePath(ReadCurrentDirectory());
-  if (ClaimBrowserCache(cache_path)) {
-    CreateDirectoryPath(cache_path.c_str());
-  } else {
+  std::wstring preferred_cache = BrowserCachePath(ReadCurrentDirectory());
+  std::wstring cache_path = ChooseBrowserCache(preferred_cache);
+  // Dumps go beside the profile actually used; a client without a folder it
+  // can write still tries beside its working folder's.
+  InstallCrashHandler(CrashFolderFor(cache_path.empty() ? preferred_cache : cache_path));
+  if (!cache_path.empty() && !ClaimBrowserCache(cache_path)) {
     // Another client plays from this folder. Chromium would move its profile
     // aside and start an empty one; this client keeps its profile in memory.
     cache_path.clear();

@@ -2,20 +2,24 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <cwchar>
 
-std::wstring ProfileLockName(const std::wstring& cachePath) {
-  std::wstring path = cachePath;
-  if (!path.empty()) ::CharLowerBuffW(&path[0], static_cast<DWORD>(path.size()));
-  // FNV-1a over the folded path: a mutex name is short and holds no backslash.
+uint64_t FoldedPathHash(const std::wstring& path) {
+  std::wstring folded = path;
+  if (!folded.empty()) ::CharLowerBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+  // FNV-1a: short, and holds no character that a name could not.
   uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : path) {
+  for (wchar_t c : folded) {
     if (c == L'/') c = L'\\';
     hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ull;
   }
+  return hash;
+}
+
+std::wstring ProfileLockName(const std::wstring& cachePath) {
   wchar_t name[64];
-  std::swprintf(name, 64, L"Local\\VelmoraProfile-%016llx", static_cast<unsigned long long>(hash));
+  std::swprintf(name, 64, L"Local\\VelmoraProfile-%016llx",
+                static_cast<unsigned long long>(FoldedPathHash(cachePath)));
   return name;
 }
 

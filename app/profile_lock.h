@@ -4,10 +4,14 @@
 #ifndef VELMORA_APP_PROFILE_LOCK_H_
 #define VELMORA_APP_PROFILE_LOCK_H_
 
+#include <cstdint>
 #include <string>
 
-// The name of the lock for |cachePath|: the same for every spelling of the
-// path that Windows treats as the same (letter case, / or \).
+// A hash of |path| that is the same for every spelling Windows treats as
+// the same folder (letter case, / or \).
+uint64_t FoldedPathHash(const std::wstring& path);
+
+// The name of the lock for |cachePath|, built on FoldedPathHash.
 std::wstring ProfileLockName(const std::wstring& cachePath);
 
 // True when no other client holds |cachePath|; this process then holds it

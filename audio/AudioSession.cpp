@@ -5,12 +5,12 @@
 
 #include "CCoreAudioVolume.h"
 
-CAudioSession::CAudioSession() : m_soundOn(true) {}
+CAudioSession::CAudioSession() : m_soundOn(true), m_comInitialized(false) {}
 
 void CAudioSession::Open() {
-  // The window thread has a single-threaded apartment from start-up, which
-  // refuses this; Core Audio works in either.
-  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // Start-up's apartment usually refuses this (RPC_E_CHANGED_MODE); an
+  // initialisation that took is undone by Close.
+  m_comInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
   CCoreAudioVolume::OpenRenderDevices();
   CCoreAudioVolume::SetSessionMute(!m_soundOn);
 }
@@ -21,4 +21,8 @@ void CAudioSession::Toggle() {
   CCoreAudioVolume::SetSessionMute(wasOn);
 }
 
-void CAudioSession::Close() { CCoreAudioVolume::CloseRenderDevices(); }
+void CAudioSession::Close() {
+  CCoreAudioVolume::CloseRenderDevices();
+  if (m_comInitialized) ::CoUninitialize();
+  m_comInitialized = false;
+}

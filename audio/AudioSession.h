@@ -21,4 +21,8 @@ class CAudioSession {
 
   // Sound plays; on at first.
   bool m_soundOn;
+
+ private:
+  // Open's own COM initialisation took and is undone by Close.
+  bool m_comInitialized;
 };

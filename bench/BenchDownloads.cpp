@@ -2,6 +2,9 @@
 // against the curl program fetching the same URL to a file, in alternating
 // rounds in this one run. curl is timed both as a whole process and by its
 // own transfer time (-w %{time_total}), which leaves out its start-up.
+// FetchAndStore is timed twice: as it is, flushing the cache file to the
+// disk before its rename, and with the flush left to the system (as curl
+// leaves it), which shows what that durability costs.
 //   bench_downloads CDN_BASE ROUNDS PATH...
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "CacheFile.h"
 #include "HTTPServer.h"
 #include "OutBuf.h"
 
@@ -49,6 +53,9 @@ bool RunCurl(const std::string& url, const std::string& file, double* wall, doub
   return failed == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The file handed to the system, not waited for on the disk.
+bool FlushToSystemOnly(std::FILE* file) { return std::fflush(file) == 0; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,25 +75,30 @@ int main(int argc, char** argv) {
   CHTTPServer server(cdnBase, prefix);
   std::string curlFile = prefix + "curl-output";
 
-  std::printf("%-14s %12s %12s %12s %10s %10s\n", "download", "FetchAndStore", "curl (proc)", "curl (xfer)",
-              "vs proc", "vs xfer");
+  std::printf("%-14s %13s %13s %12s %12s %9s %9s %13s\n", "download", "FetchAndStore", "(no flush)", "curl (proc)",
+              "curl (xfer)", "vs proc", "vs xfer", "no flush/xfer");
+  const CacheFileSteps durable = CacheFileStepsInUse();
   std::vector<double> ours;
   bool allWithin = true;
   for (int i = 3; i < argc; ++i) {
     std::string path = argv[i];
-    std::vector<double> fetch, curlWall, curlTransfer;
+    std::vector<double> fetch, fetchNoFlush, curlWall, curlTransfer;
     for (int round = 0; round < rounds; ++round) {
-      COutBuf body;
-      body.SetGrowBy(256);
-      std::string status = "200 OK";
-      double start = NowSeconds();
-      bool complete = server.FetchAndStore(path, &body, &status);
-      fetch.push_back(NowSeconds() - start);
-      if (!complete) {
-        std::fprintf(stderr, "FetchAndStore of %s failed (%s)\n", path.c_str(), status.c_str());
-        return 1;
+      for (bool flushed : {true, false}) {
+        CacheFileStepsInUse().flushToDisk = flushed ? durable.flushToDisk : FlushToSystemOnly;
+        COutBuf body;
+        body.SetGrowBy(256);
+        std::string status = "200 OK";
+        double start = NowSeconds();
+        bool complete = server.FetchAndStore(path, &body, &status);
+        (flushed ? fetch : fetchNoFlush).push_back(NowSeconds() - start);
+        if (!complete) {
+          std::fprintf(stderr, "FetchAndStore of %s failed (%s)\n", path.c_str(), status.c_str());
+          return 1;
+        }
+        std::remove(server.CacheFilePath(path).c_str());
       }
-      std::remove(server.CacheFilePath(path).c_str());
+      CacheFileStepsInUse() = durable;
       double wall = 0, transfer = 0;
       if (!RunCurl(cdnBase + path, curlFile, &wall, &transfer)) {
         std::fprintf(stderr, "curl of %s failed\n", path.c_str());
@@ -103,8 +115,9 @@ int main(int argc, char** argv) {
     // Against curl's own transfer time: 1.5x for the first (smallest)
     // download, where fixed costs weigh most, 1.2x for the larger ones.
     allWithin = allWithin && versusTransfer <= (i == 3 ? 1.5 : 1.2);
-    std::printf("%-14s %9.2f ms %9.2f ms %9.2f ms %9.2fx %9.2fx\n", path.c_str(), our * 1e3, Median(curlWall) * 1e3,
-                Median(curlTransfer) * 1e3, versusProcess, versusTransfer);
+    std::printf("%-14s %10.2f ms %10.2f ms %9.2f ms %9.2f ms %8.2fx %8.2fx %12.2fx\n", path.c_str(), our * 1e3,
+                Median(fetchNoFlush) * 1e3, Median(curlWall) * 1e3, Median(curlTransfer) * 1e3, versusProcess,
+                versusTransfer, Median(fetchNoFlush) / Median(curlTransfer));
   }
   if (ours.size() >= 2) {
     std::printf("cost of the last to the first download: %.1fx\n", ours.back() / ours.front());

@@ -25,7 +25,7 @@ bool BrowserWindowIsForeground(HWND browserWindow) {
 
 }  // namespace
 
-SimpleHandler::SimpleHandler() : m_hHostWnd(nullptr) {}
+SimpleHandler::SimpleHandler() : m_hHostWnd(nullptr), m_recovery(m_hHostWnd) {}
 
 SimpleHandler::~SimpleHandler() {}
 
@@ -35,6 +35,10 @@ CefRefPtr<CefBrowser> SimpleHandler::GetFirstBrowser() {
   return m_browserList.front();
 }
 
+void SimpleHandler::ReloadPage() { m_recovery.Reload(GetFirstBrowser()); }
+
+void SimpleHandler::RecoverPage() { m_recovery.RunPendingStep(GetFirstBrowser()); }
+
 void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) {
   CEF_REQUIRE_UI_THREAD();
   std::wstring text = title.ToWString();
@@ -42,12 +46,13 @@ void SimpleHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString
   SendMessageW(m_hHostWnd, WM_PAGE_TITLE, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-bool SimpleHandler::OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource source) {
+bool SimpleHandler::OnSetFocus(CefRefPtr<CefBrowser> browser, FocusSource /*source*/) {
   CEF_REQUIRE_UI_THREAD();
-  // CEF focuses a browser on every navigation it starts. The portal is
-  // reloaded behind the game at every hand-over; hidden, it must not take
-  // the keyboard from the game page.
-  if (source != FOCUS_SOURCE_NAVIGATION) return false;
+  // A hidden browser never takes the keyboard. CEF focuses a browser on
+  // every navigation it starts, and the portal is reloaded behind the game at
+  // every hand-over; a focus the portal asked for just before the play button
+  // hid it arrives here after the game window opened. Either would make the
+  // hidden portal the foreground window and keep the keys from the game.
   HWND window = browser->GetHost()->GetWindowHandle();
   return window != nullptr && !IsWindowVisible(window);
 }
@@ -96,23 +101,56 @@ void SimpleHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
   if (empty) CefQuitMessageLoop();
 }
 
+void SimpleHandler::OnLoadingStateChange(CefRefPtr<CefBrowser> /*browser*/, bool isLoading,
+                                         bool /*canGoBack*/, bool /*canGoForward*/) {
+  CEF_REQUIRE_UI_THREAD();
+  if (!isLoading) m_recovery.OnLoadingStopped();
+}
+
+void SimpleHandler::OnLoadStart(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame) {
+  CEF_REQUIRE_UI_THREAD();
+  if (frame->IsMain()) m_recovery.OnCommitted();
+}
+
+void SimpleHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
+                              int /*httpStatusCode*/) {
+  CEF_REQUIRE_UI_THREAD();
+  if (!frame->IsMain()) return;
+  std::wstring url;
+  std::string page = m_recovery.OnLoadEnd(&url);
+  if (!page.empty()) frame->LoadString(page, url);
+}
+
 void SimpleHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
                                 ErrorCode errorCode, const CefString& errorText,
                                 const CefString& failedUrl) {
   CEF_REQUIRE_UI_THREAD();
   // An aborted load was cancelled or replaced on purpose.
   if (errorCode == ERR_ABORTED) return;
-  std::string page = BuildErrorPage(failedUrl.ToString(), errorText.ToString(), errorCode);
+  // A failed page is tried again by itself; a failed sub-frame is not.
+  std::string page = frame->IsMain()
+                         ? m_recovery.OnFailed(failedUrl.ToWString(), errorText.ToString(), errorCode)
+                         : BuildErrorPage(failedUrl.ToString(), errorText.ToString(), errorCode);
   frame->LoadString(page, failedUrl);
 }
 
-bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> /*frame*/,
-                                   CefRefPtr<CefRequest> request, bool /*is_redirect*/) {
+bool SimpleHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> /*browser*/, CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> request, bool is_redirect) {
   CEF_REQUIRE_UI_THREAD();
   std::wstring url = request->GetURL().ToWString();
+  if (frame->IsMain()) m_recovery.OnNavigation(url, is_redirect);
   if (url.find(kLoginMarker) != std::wstring::npos)
     SendMessageW(g_hLoginWnd, WM_LOGIN_URL, 0, reinterpret_cast<LPARAM>(url.c_str()));
   return false;  // The navigation always goes ahead.
+}
+
+void SimpleHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                              TerminationStatus /*status*/) {
+  CEF_REQUIRE_UI_THREAD();
+  // Every way of ending leaves the same blank page; the host window
+  // reloads it on the main thread.
+  CefRefPtr<CefFrame> frame = browser->GetMainFrame();
+  m_recovery.OnRendererGone(browser->GetIdentifier(), frame ? frame->GetURL().ToWString() : L"");
 }
 
 bool SimpleHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> /*browser*/, const CefKeyEvent& /*event*/,

@@ -1,6 +1,7 @@
 // The client of every browser: keeps the list of its browsers, reports
-// titles to its host window, shows an error page for failed loads, and
-// carries the navigation, popup, key and context-menu policy.
+// titles to its host window, shows an error page for failed loads and
+// brings failed or dead pages back (PageRecovery), and carries the
+// navigation, popup, key and context-menu policy.
 #ifndef VELMORA_BROWSER_SIMPLE_HANDLER_H_
 #define VELMORA_BROWSER_SIMPLE_HANDLER_H_
 
@@ -9,6 +10,7 @@
 #include <list>
 #include <mutex>
 
+#include "browser/page_recovery.h"
 #include "include/cef_client.h"
 #include "include/cef_geolocation_handler.h"
 #include "include/cef_jsdialog_handler.h"
@@ -32,6 +34,12 @@ class SimpleHandler : public CefClient,
   // The first browser created with this client that is still open, or null.
   // Called on the main thread.
   CefRefPtr<CefBrowser> GetFirstBrowser();
+
+  // Main thread, from the host window: the player's reload (F11, on
+  // WM_RELOAD_PAGE), and the recovery step that the client posted
+  // (WM_RECOVER_PAGE) after a failed load or a dead renderer.
+  void ReloadPage();
+  void RecoverPage();
 
   // CefClient
   CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
@@ -59,6 +67,11 @@ class SimpleHandler : public CefClient,
   void OnBeforeClose(CefRefPtr<CefBrowser> browser) override;
 
   // CefLoadHandler
+  void OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading, bool canGoBack,
+                            bool canGoForward) override;
+  void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) override;
+  void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                 int httpStatusCode) override;
   void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                    ErrorCode errorCode, const CefString& errorText,
                    const CefString& failedUrl) override;
@@ -66,6 +79,7 @@ class SimpleHandler : public CefClient,
   // CefRequestHandler
   bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                       CefRefPtr<CefRequest> request, bool is_redirect) override;
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
 
   // CefKeyboardHandler
   bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser, const CefKeyEvent& event,
@@ -83,6 +97,8 @@ class SimpleHandler : public CefClient,
   // Changed on CEF's UI thread, read on the main thread.
   std::list<CefRefPtr<CefBrowser>> m_browserList;
   std::mutex m_browserListLock;
+  // Retries failed loads and brings dead pages back; posts to m_hHostWnd.
+  PageRecovery m_recovery;
 
   IMPLEMENT_REFCOUNTING(SimpleHandler);
 };

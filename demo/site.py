@@ -24,7 +24,16 @@ With --game 2048 the login marker leads to the unmodified 2048 game instead
 (fetched into the cache by scripts/setup.d/game-2048.sh), whose files are
 served under /2048/ on the game host.
 
-  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048]
+With --control the site reads commands on its standard input, one a line,
+so that only the program that started it can cut a host off for a while:
+  refuse HOST SECONDS   requests for HOST get the connection closed unanswered
+  stall HOST SECONDS    requests for HOST are held open and never answered
+A command's SECONDS count from the first request for HOST after it, so that
+"refuse HOST 10" reads: the host answers 10 s after the browser first asked.
+Those requests are logged with "<TAB>refused <T>" or "<TAB>stalled <T>", T
+being the seconds since the site started.
+
+  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048] [--control]
 """
 import argparse
 import http.server
@@ -41,6 +50,8 @@ import struct
 import subprocess
 import sys
 import threading
+import time
+import urllib.parse
 import wave
 import zlib
 
@@ -98,6 +109,41 @@ ASSETS = {
 
 
 GAME_2048 = "/2048/"
+STARTED = time.monotonic()
+# A stalled request is let go after this long even if the browser waits on.
+LONGEST_STALL = 120
+
+
+class Cuts:
+    """The hosts cut off by --control commands: host -> [mode, seconds, until]."""
+    lock = threading.Lock()
+    hosts = {}
+
+    @classmethod
+    def set(cls, mode, host, seconds):
+        with cls.lock:
+            cls.hosts[host] = [mode, seconds, None]
+
+    @classmethod
+    def mode(cls, host):
+        """The cut for a request to |host| arriving now, or None."""
+        now = time.monotonic()
+        with cls.lock:
+            cut = cls.hosts.get(host)
+            if not cut:
+                return None
+            if cut[2] is None:
+                cut[2] = now + cut[1]
+            return cut[0] if now < cut[2] else None
+
+
+def read_commands():
+    for line in sys.stdin:
+        words = line.split()
+        if len(words) == 3 and words[0] in ("refuse", "stall"):
+            Cuts.set(words[0], words[1], float(words[2]))
+
+
 # Downloads and the site's certificate live in the project's cache.
 CACHE = pathlib.Path(os.environ.get("VELMORA_CACHE") or
                      pathlib.Path(os.environ.get("XDG_CACHE_HOME") or pathlib.Path.home() / ".cache") / "velmora")
@@ -114,10 +160,12 @@ class Site(http.server.BaseHTTPRequestHandler):
 
     visitors = 0
 
-    def record(self):
+    def record(self, cut=None):
         scheme = "https" if isinstance(self.connection, ssl.SSLSocket) else "http"
         cookie = self.headers.get("Cookie")
         line = f"{scheme} {self.command} {self.path}" + (f"\tcookie: {cookie}" if cookie else "")
+        if cut:
+            line += f"\t{cut} {time.monotonic() - STARTED:.2f}"
         with self.log_lock, open(self.log_path, "a", encoding="utf-8") as log:
             log.write(line + "\n")
 
@@ -144,11 +192,25 @@ class Site(http.server.BaseHTTPRequestHandler):
     def page(self, name):
         return (PAGES / name).read_bytes()
 
+    def cut_off(self, host):
+        """Refuses or stalls this request when a command cut |host| off."""
+        mode = Cuts.mode(host)
+        if not mode:
+            return False
+        self.record({"refuse": "refused", "stall": "stalled"}[mode])
+        self.close_connection = True
+        if mode == "stall":
+            # Nothing is ever sent; the browser gives up and closes.
+            select.select([self.connection], [], [], LONGEST_STALL)
+        return True
+
     def do_CONNECT(self):
         """Tunnels HTTPS for the client's hosts to our own HTTPS port."""
         host = self.path.rsplit(":", 1)[0]
         if host not in (LOGIN_HOST, PORTAL_HOST, GAME_HOST, CDN_HOST):
             self.send_error(403)
+            return
+        if self.cut_off(host):
             return
         upstream = socket.create_connection(("127.0.0.1", self.server.https_port))
         self.send_response(200, "Connection established")
@@ -171,7 +233,10 @@ class Site(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         # Through the proxy, the request line carries the absolute address.
         if self.path.startswith("http://"):
+            host = urllib.parse.urlsplit(self.path).hostname
             self.path = "/" + self.path.split("/", 3)[3] if self.path.count("/") >= 3 else "/"
+            if self.cut_off(host):
+                return
         self.record()
         path = self.path.split("#", 1)[0]
         bare = path.split("?", 1)[0]
@@ -231,6 +296,8 @@ def main():
     parser.add_argument("--game", choices=["demo", "2048"], default="demo",
                         help="the game page behind the login marker")
     parser.add_argument("--game-dir", help="the 2048 game's folder (default: the cache's games/2048)")
+    parser.add_argument("--control", action="store_true",
+                        help="read refuse/stall commands on standard input")
     args = parser.parse_args()
 
     if args.game == "2048":
@@ -261,6 +328,8 @@ def main():
     print(json.dumps(info), flush=True)
 
     threading.Thread(target=secure.serve_forever, daemon=True).start()
+    if args.control:
+        threading.Thread(target=read_commands, daemon=True).start()
     try:
         plain.serve_forever()
     except KeyboardInterrupt:

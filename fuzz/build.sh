@@ -10,7 +10,8 @@ flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined
        -fno-sanitize-recover=undefined -I"$repo/server" -I"$repo/fuzz")
 
 # The responder's sources, built once with coverage for every target.
-server_sources=(OutBuf.cpp MimeTypes.cpp HTTPServer.cpp AssetStore.cpp Md5Hex.cpp CdnClientCurl.cpp Md5OpenSsl.cpp)
+server_sources=(OutBuf.cpp MimeTypes.cpp HTTPServer.cpp AssetStore.cpp CacheFile.cpp DownloadFlights.cpp Md5Hex.cpp
+                CdnClientCurl.cpp Md5OpenSsl.cpp)
 objects=()
 for source in "${server_sources[@]}"; do
   object="$out/obj/${source%.cpp}.o"

@@ -50,6 +50,10 @@ velmora_wine_start() {
   export WINEPREFIX="${WINEPREFIX:-$VELMORA_CACHE/wineprefix}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG="${WINEDEBUG:--all}"
+  # A failed thread check of the browser client stops the process wherever
+  # it runs under Wine: the tests and scripts/run.sh. Players' clients only
+  # report it (lib/cef/include/wrapper/cef_helpers.h).
+  export VELMORA_THREAD_CHECKS="${VELMORA_THREAD_CHECKS:-fatal}"
   if [ -z "${DISPLAY:-}" ]; then
     velmora_start_xvfb
   fi

@@ -1,20 +1,14 @@
 // The asset store behind ProcessRequest: cache files named by the MD5 of the
 // request path, filled from the CDN on a miss.
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "CacheFile.h"
 #include "HTTPServer.h"
 #include "Md5.h"
 #include "OutBuf.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -79,23 +73,9 @@ bool HasDotSegment(const std::string& url) {
   }
 }
 
-// A name no other writer uses at the same moment, beside the cache file.
-std::string TemporaryNameFor(const std::string& cachePath) {
-  static std::atomic<unsigned> counter{0};
-#ifdef _WIN32
-  unsigned long process = GetCurrentProcessId();
-#else
-  unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-  return cachePath + ".tmp" + std::to_string(process) + "-" + std::to_string(counter++);
-}
-
-bool ReplaceFile(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-#else
-  return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
+// The statuses with which a server sends a client elsewhere.
+bool IsRedirect(uint32_t statusCode) {
+  return statusCode == 301 || statusCode == 302 || statusCode == 303 || statusCode == 307 || statusCode == 308;
 }
 
 }  // namespace
@@ -113,6 +93,27 @@ bool CHTTPServer::LoadFromCache(const std::string& path, COutBuf* body) const {
 }
 
 bool CHTTPServer::FetchAndStore(const std::string& path, COutBuf* body, std::string* status) const {
+  DownloadFlights::Ticket ticket = m_flights.Join(CacheFileName(path));
+  if (!ticket.Leads()) {
+    const DownloadFlights::Outcome& outcome = ticket.Result();
+    body->Write(outcome.body.data(), static_cast<int32_t>(outcome.body.size()));
+    if (outcome.statusReplaced) *status = outcome.status;
+    return outcome.complete;
+  }
+  // A flight that landed between our cache miss and our Join has stored
+  // its download already (it stores before it lands).
+  if (!LoadFromCache(path, body)) {
+    ticket.Finish(*body, nullptr, true);
+    return true;
+  }
+  std::string before = *status;
+  bool complete = Download(path, body, status);
+  if (complete) StoreInCache(path, *body);
+  ticket.Finish(*body, *status != before ? status : nullptr, complete);
+  return complete;
+}
+
+bool CHTTPServer::Download(const std::string& path, COutBuf* body, std::string* status) const {
   std::string url = m_cdnBaseUrl + path;
 
   uint32_t connection = 0;
@@ -127,41 +128,32 @@ bool CHTTPServer::FetchAndStore(const std::string& path, COutBuf* body, std::str
   if (session == nullptr) return false;
   int result = DownloadToBuffer(session, status, url, body);
   m_cdn->Close(session);
-
-  if (result != kComplete) return false;
-  StoreInCache(path, *body);
-  return true;
+  return result == kComplete;
 }
 
-// Writes under a temporary name and renames it into place, so a reader
-// never sees a partial file, and a failed write leaves no entry at all.
+// Under a temporary name, flushed to the disk before it takes the entry's
+// name: a reader never sees a partial file, and neither does the next run
+// after a crash or a power cut.
 bool CHTTPServer::StoreInCache(const std::string& path, const COutBuf& body) const {
-  std::string cachePath = CacheFilePath(path);
-  std::string temporary = TemporaryNameFor(cachePath);
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) return false;
-  size_t length = static_cast<size_t>(body.GetLength());
-  bool written = length == 0 || std::fwrite(body.GetData(), 1, length, file) == length;
-  written = (std::fclose(file) == 0) && written;
-  if (!written || !ReplaceFile(temporary, cachePath)) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  return WriteCacheFile(CacheFilePath(path), body.GetData(), static_cast<size_t>(body.GetLength()));
 }
 
 int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status, const std::string& url,
                                   COutBuf* sink) const {
   if (HasControlBytes(url)) return kCannotRequest;
   if (HasDotSegment(url)) return kCannotRequest;
-  CdnClient::Handle request = m_cdn->OpenUrl(session, url.c_str(), kRequestHeaders,
-                                             sizeof kRequestHeaders - 1, CdnClient::kReloadNoCacheFlags);
+  // Redirects are never followed: they could point the responder at a host
+  // on the player's network, or at this machine, and the answer would be
+  // kept under the asset's name.
+  CdnClient::Handle request =
+      m_cdn->OpenUrl(session, url.c_str(), kRequestHeaders, sizeof kRequestHeaders - 1,
+                     CdnClient::kReloadNoCacheFlags | CdnClient::kNoAutoRedirect);
   if (request == nullptr) return kCannotRequest;
 
   int result = kComplete;
   uint32_t statusCode = 0;
   uint32_t contentLength = 0;
-  if (!m_cdn->QueryNumber(request, CdnClient::kQueryStatusCode, &statusCode) ||
+  if (!m_cdn->QueryNumber(request, CdnClient::kQueryStatusCode, &statusCode) || IsRedirect(statusCode) ||
       !m_cdn->QueryNumber(request, CdnClient::kQueryContentLength, &contentLength)) {
     result = kCannotRequest;
   } else {
@@ -169,26 +161,33 @@ int CHTTPServer::DownloadToBuffer(CdnClient::Handle session, std::string* status
     // The announced length is a hint for the storage, bounded so that a
     // CDN's claim cannot take a 32-bit process's address space.
     if (sink != nullptr) sink->ExpectSize(static_cast<int32_t>(std::min(contentLength, kLargestExpectedBody)));
+    // One byte past the announced length is enough to know the body is
+    // not the one announced; reading on would let the CDN grow the answer
+    // as far as it likes.
+    const uint64_t readLimit = static_cast<uint64_t>(contentLength) + 1;
+    uint64_t received = 0;
     char piece[kReadPiece];
-    for (;;) {
+    while (received < readLimit) {
+      uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(kReadPiece, readLimit - received));
       // Each piece goes straight into the body's storage.
-      char* area = sink != nullptr ? sink->Room(static_cast<int32_t>(kReadPiece)) : piece;
+      char* area = sink != nullptr ? sink->Room(static_cast<int32_t>(wanted)) : piece;
       if (area == nullptr) {
         readFailed = true;  // out of memory: the body cannot be whole
         break;
       }
       uint32_t count = 0;
-      if (!m_cdn->Read(request, area, kReadPiece, &count)) {
+      if (!m_cdn->Read(request, area, wanted, &count)) {
         readFailed = true;
         break;
       }
       if (count == 0) break;
+      received += count;
       if (sink != nullptr) sink->Commit(static_cast<int32_t>(count));
     }
     if (readFailed) {
       result = kIncomplete;
     } else if (statusCode == 200) {
-      bool whole = sink == nullptr || static_cast<uint32_t>(sink->GetLength()) == contentLength;
+      bool whole = sink == nullptr || received == contentLength;
       result = whole ? kComplete : kIncomplete;
     } else {
       // The CDN's own status replaces ours, and its error page is the body.

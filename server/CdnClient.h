@@ -19,6 +19,9 @@ class CdnClient {
   // Request flags: reload from the server, keep nothing in the system's web
   // cache, and send Pragma: no-cache.
   static constexpr uint32_t kReloadNoCacheFlags = 0x84000100;
+  // Request flag (INTERNET_FLAG_NO_AUTO_REDIRECT): a redirect is handed
+  // back as the response instead of being followed.
+  static constexpr uint32_t kNoAutoRedirect = 0x00200000;
   // Header queries (HTTP_QUERY_*, with HTTP_QUERY_FLAG_NUMBER where numeric).
   static constexpr uint32_t kQueryStatusCode = 0x20000013;
   static constexpr uint32_t kQueryContentLength = 0x20000005;
@@ -34,7 +37,9 @@ class CdnClient {
   virtual bool QueryNumber(Handle request, uint32_t query, uint32_t* value) = 0;
   // Copies a header text with its terminator; fails when it does not fit.
   virtual bool QueryText(Handle request, uint32_t query, char* text, uint32_t* length) = 0;
-  // Reads the next body bytes; a count of 0 marks the end of the body.
+  // Reads the next body bytes, at most `size` and no more than have
+  // arrived; a count of 0 marks the end of the body. Fails once the
+  // request's time is up (CdnClientOptions).
   virtual bool Read(Handle request, void* buffer, uint32_t size, uint32_t* read) = 0;
   virtual void Close(Handle handle) = 0;
 };
@@ -45,13 +50,19 @@ struct CdnClientOptions {
   // WinINet's documented defaults (INTERNET_OPTION_CONNECT_TIMEOUT and
   // INTERNET_OPTION_RECEIVE_TIMEOUT; the HKLMConnectTimeOut and
   // HKLMReceiveTimeOut settings: 60,000 ms to connect, 30,000 ms for data
-  // to arrive). libcurl has neither by default and is given both, so that
-  // both clients end a stalled download the same way. WinINet gets them
-  // set on its session only so that other values (tests, velmora-assetd's
-  // options) apply; Wine's WinINet applies only the connect time-out to
-  // the connection InternetOpenUrl makes.
+  // to arrive). The receive time-out is the no-progress window: a request
+  // that receives nothing for that long fails, while its headers are
+  // awaited and between body bytes. Both clients apply both, on Windows
+  // and under Wine alike.
   uint32_t connectTimeoutMs = 60000;
   uint32_t receiveTimeoutMs = 30000;
+  // The whole request, from opening it to its last byte, however steadily
+  // the bytes trickle in. Ten minutes: the largest body the responder
+  // expects (64 MiB) arrives well within that at 1 Mbit/s, and a CDN that
+  // sends a byte now and then frees its worker within minutes, not never.
+  // A read that is waiting when the time is up ends by the receive
+  // time-out at the latest.
+  uint32_t downloadTimeoutMs = 600000;
 };
 
 // The platform's client: WinINet on Windows, libcurl elsewhere.

@@ -59,8 +59,10 @@ struct Request : CurlHandle {
   // the connection stands (libcurl has no such limit of its own).
   std::chrono::milliseconds receiveTimeout{30000};
   std::chrono::steady_clock::time_point lastData = std::chrono::steady_clock::now();
+  // The end of the whole request's time, however steadily bytes arrive.
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
   CURLcode result = CURLE_OK;
-  // Headers of the latest response (redirects are followed, as WinINet does).
+  // Headers of the latest response (one, unless redirects are followed).
   long status = 0;
   std::string reason;
   bool hasContentLength = false;
@@ -135,6 +137,13 @@ bool HasBytes(const Request* request) {
   return request->targetFilled > 0 || request->pendingOffset < request->pending.size();
 }
 
+bool TimeIsUp(Request* request) {
+  if (std::chrono::steady_clock::now() < request->deadline) return false;
+  request->done = true;
+  request->result = CURLE_OPERATION_TIMEDOUT;
+  return true;
+}
+
 // Lets curl work until body bytes are waiting or the transfer has ended.
 void Pump(Request* request) {
   while (!request->done && !HasBytes(request)) {
@@ -157,12 +166,14 @@ void Pump(Request* request) {
     curl_easy_getinfo(request->easy, CURLINFO_CONNECT_TIME_T, &connected);
     if (connected == 0) request->lastData = now;  // the connect time-out governs until then
     auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(now - request->lastData);
-    if (silent >= request->receiveTimeout) {
+    if (silent >= request->receiveTimeout || TimeIsUp(request)) {
       request->done = true;
       request->result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
-    int wait = static_cast<int>(std::min<int64_t>(1000, (request->receiveTimeout - silent).count()));
+    auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(request->deadline - now);
+    int wait = static_cast<int>(
+        std::min<int64_t>({1000, (request->receiveTimeout - silent).count(), remaining.count() + 1}));
     curl_multi_poll(request->multi, nullptr, 0, wait, nullptr);
   }
 }
@@ -224,9 +235,10 @@ class CurlCdnClient : public CdnClient {
     // WinINet's connect time-out; its receive time-out is kept by Pump.
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeoutMs));
     request->receiveTimeout = std::chrono::milliseconds(m_options.receiveTimeoutMs);
+    request->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.downloadTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, session->agent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request->headers);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, (flags & kNoAutoRedirect) ? 0L : 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, request);
@@ -273,6 +285,8 @@ class CurlCdnClient : public CdnClient {
     *read = 0;
     Request* request = AsRequest(handle);
     if (request == nullptr) return false;
+    // Bytes that keep arriving do not stretch the request's time.
+    if (TimeIsUp(request)) return false;
     if (request->pendingOffset == request->pending.size()) {
       request->target = static_cast<char*>(buffer);
       request->targetRoom = size;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CdnClient.h"
+#include "DownloadFlights.h"
 #include "GenericServer.h"
 #include "MimeTypes.h"
 
@@ -33,6 +34,9 @@ class CHTTPServer : public CGenericServer {
   bool LoadFromCache(const std::string& path, COutBuf* body) const;
   // Downloads the path into `body`, keeps a complete download in the cache
   // and may replace `status` with the CDN's; true when the body is complete.
+  // One download per cache name runs at a time: a request for a name being
+  // downloaded waits and gets that download's body, status and outcome; one
+  // that comes just after a download was stored gets the cache file.
   bool FetchAndStore(const std::string& path, COutBuf* body, std::string* status) const;
   // One GET of `url` on an open session into `sink` (which may be null).
   // 0: complete; 1: no request, or status/length/reason unreadable;
@@ -51,10 +55,13 @@ class CHTTPServer : public CGenericServer {
   std::string ContentTypeFor(const std::string& path) const;
 
  private:
+  // One download attempt (no cache, no sharing): true when complete.
+  bool Download(const std::string& path, COutBuf* body, std::string* status) const;
   bool StoreInCache(const std::string& path, const COutBuf& body) const;
 
   std::string m_cachePrefix;
   MimeMap m_mimeTypes;
   std::string m_cdnBaseUrl;
   std::shared_ptr<CdnClient> m_cdn;
+  mutable DownloadFlights m_flights;  // the downloads under way, by cache name
 };

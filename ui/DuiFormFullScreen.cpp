@@ -11,18 +11,22 @@ DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, OnClick)
 DUI_END_MESSAGE_MAP()
 
 CDuiFormFullScreen::CDuiFormFullScreen()
-    : CXMLWnd(_T("FormFullScreen.xml")), m_hTargetWnd(nullptr), m_barShown(false) {}
+    : CXMLWnd(_T("FormFullScreen.xml")), m_hTargetWnd(nullptr), m_barShown(false), m_windowMade(false) {}
 
 CDuiFormFullScreen::~CDuiFormFullScreen() = default;
 
-void CDuiFormFullScreen::InitWindow() { ::SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr); }
+void CDuiFormFullScreen::InitWindow() {
+  m_windowMade = true;
+  ::SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
+}
 
 CControlUI* CDuiFormFullScreen::CreateControl(LPCTSTR) { return nullptr; }
 
 // The game window forgets the bar when it closes it; nobody else holds it.
+// A bar whose layout could not be built is the game window's to delete.
 void CDuiFormFullScreen::OnFinalMessage(HWND hWnd) {
   CXMLWnd::OnFinalMessage(hWnd);
-  delete this;
+  if (m_windowMade) delete this;
 }
 
 void CDuiFormFullScreen::AskToLeaveFullScreen() { ::PostMessageW(m_hTargetWnd, WM_EXIT_FULLSCREEN, 0, 0); }

@@ -39,4 +39,7 @@ class CDuiFormFullScreen : public CXMLWnd {
   // Puts the bar, on top of everything, dy pixels below the top of the screen.
   void PlaceBar(int dy);
   void AskToLeaveFullScreen();
+
+  // InitWindow has run: the layout was built.
+  bool m_windowMade;
 };

@@ -36,7 +36,8 @@ CDuiFormGame::CDuiFormGame()
       m_trayAdded(m_tray.m_trayAdded),
       m_hiddenToTray(m_tray.m_hiddenToTray),
       m_fullScreen(m_fullScreenMode.m_fullScreen),
-      m_pFullScreenBar(m_fullScreenMode.m_pFullScreenBar) {}
+      m_pFullScreenBar(m_fullScreenMode.m_pFullScreenBar),
+      m_windowMade(false) {}
 
 CDuiFormGame::~CDuiFormGame() = default;  // m_pClient releases its reference
 
@@ -49,10 +50,12 @@ HWND CDuiFormGame::CreateGameWindow(HWND hParent, const std::wstring& url) {
 CControlUI* CDuiFormGame::CreateControl(LPCTSTR) { return nullptr; }
 
 // The login window forgets this window when it is closed; nobody else holds
-// the object, so it goes with its native window.
+// the object, so it goes with its native window. A window whose layout could
+// not be built never got that far: Create answers null, and the creator
+// deletes the object.
 void CDuiFormGame::OnFinalMessage(HWND hWnd) {
   CXMLWnd::OnFinalMessage(hWnd);
-  delete this;
+  if (m_windowMade) delete this;
 }
 
 SIZE CDuiFormGame::WindowSize() const {
@@ -64,6 +67,7 @@ SIZE CDuiFormGame::WindowSize() const {
 }
 
 void CDuiFormGame::InitWindow() {
+  m_windowMade = true;
   m_audio.Open();
 
   CreateBrowser();
@@ -140,9 +144,12 @@ void CDuiFormGame::Layout() {
 }
 
 void CDuiFormGame::EnterFullScreen() {
-  m_fullScreenMode.Enter(m_hWnd);
-  Layout();
-  m_fullScreenMode.ShowBar(m_hWnd);
+  // The bar first: when it cannot be made (FormFullScreen.xml missing or
+  // damaged) the button does nothing, and the keyboard goes back to the page.
+  if (m_fullScreenMode.Enter(m_hWnd)) {
+    Layout();
+    m_fullScreenMode.ShowBar();
+  }
   // The click on the full-screen button left the keyboard with this window.
   FocusBrowser();
 }
@@ -167,6 +174,8 @@ void CDuiFormGame::FocusBrowser() {
 // close button, Alt+F4, the taskbar and the system menu (WM_CLOSE), and its
 // owner going away.
 void CDuiFormGame::EndGame() {
+  // A window whose creation failed opened nothing and has nobody to tell.
+  if (!m_windowMade) return;
   m_audio.Close();
   m_tray.Remove();
   // The bar is owned by this window and goes with it.
@@ -210,7 +219,10 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_RELOAD_PAGE:
-      if (CefRefPtr<CefBrowser> browser = m_pClient->GetFirstBrowser()) browser->Reload();
+      m_pClient->ReloadPage();
+      break;
+    case WM_RECOVER_PAGE:  // posted by the client's PageRecovery
+      m_pClient->RecoverPage();
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));

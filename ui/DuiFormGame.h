@@ -26,7 +26,9 @@ class CDuiFormGame : public CXMLWnd {
   DUI_DECLARE_MESSAGE_MAP()
 
   // Stores the start address, then creates the window; InitWindow runs
-  // inside and starts the browser on that address.
+  // inside and starts the browser on that address. Null when the window
+  // could not be made (its layout missing or broken): the object is then
+  // the caller's to delete.
   HWND CreateGameWindow(HWND hParent, const std::wstring& url);
 
   LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -76,4 +78,7 @@ class CDuiFormGame : public CXMLWnd {
   // Closes the audio devices and the tray icon and tells the login window.
   void EndGame();
   bool ReadyForLayout() const { return m_pTopBar != nullptr && m_pClient != nullptr; }
+
+  // InitWindow has run: the layout was built and the window is the game's.
+  bool m_windowMade;
 };

@@ -79,6 +79,11 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     ::PostMessageW(m_hGameWnd, WM_CLOSE, 0, 0);
     return 0;
   }
+  // Closed some other way (Alt+F4, the taskbar): end the client just as the
+  // close button does, and in the same order. CEF goes down while the
+  // portal's browser and its windows are still alive; destroying them first
+  // left CEF shutting down around a dead browser, which crashed now and then.
+  if (uMsg == WM_CLOSE) EndClient();
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
   switch (uMsg) {
     case WM_MOVE:
@@ -96,11 +101,6 @@ LRESULT CDuiFormLogin::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_OPEN_EXTERNAL:
       OpenInSystemBrowser(reinterpret_cast<const wchar_t*>(lParam));
-      break;
-    case WM_CLOSE:
-      // Closed some other way (Alt+F4, the taskbar): end the client just as
-      // the close button does, or start-up would wait on CEF for ever.
-      EndClient();
       break;
     default:
       break;
@@ -132,10 +132,19 @@ void CDuiFormLogin::HandOver(const wchar_t* url) {
 
   if (m_pGameWnd) return;  // one game window at a time
 
-  m_pGameWnd = new CDuiFormGame();
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_pGameWnd->m_rcArea, 0);
+  CDuiFormGame* game = new CDuiFormGame();
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &game->m_rcArea, 0);
   startUrl += kLoginTypeSuffix;
-  m_hGameWnd = m_pGameWnd->CreateGameWindow(m_hWnd, startUrl);
+  HWND gameWnd = game->CreateGameWindow(m_hWnd, startUrl);
+  if (gameWnd == nullptr) {
+    // A broken install (FormGame.xml missing or damaged): no game, and the
+    // player is back at this window.
+    delete game;
+    ShowAgain();
+    return;
+  }
+  m_pGameWnd = game;
+  m_hGameWnd = gameWnd;
   m_pGameWnd->m_hCreatorWnd = m_hWnd;
   m_pGameWnd->m_startUrl = startUrl;
   m_pGameWnd->ShowWindow(true, true);

@@ -1,6 +1,7 @@
 #include "ui/DuiFormLoginBrowser.h"
 
 #include "app/app_globals.h"
+#include "app/app_messages.h"
 #include "app/app_util.h"
 #include "browser/simple_handler.h"
 #include "include/cef_browser.h"
@@ -27,6 +28,8 @@ void CDuiFormLoginBrowser::InitWindow() {
   CefWindowInfo info;
   info.SetAsChild(m_hWnd, RECT{0, 0, Dpi::Scale(kBrowserWidth), Dpi::Scale(kBrowserHeight)});
 
+  // This window hosts the portal: F11 and the portal's recovery come here.
+  g_pSimpleHandler->m_hHostWnd = m_hWnd;
   std::wstring url = AnsiToWide(VELMORA_PORTAL_URL);
   CefBrowserHost::CreateBrowser(info, g_pSimpleHandler.get(), url, settings, nullptr);
 }
@@ -41,6 +44,9 @@ LRESULT CDuiFormLoginBrowser::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lPa
   LRESULT result = CXMLWnd::HandleMessage(uMsg, wParam, lParam);
   // Activation hands the focus to this window: pass it on to the page.
   if (uMsg == WM_SETFOCUS) FocusPortal();
+  // F11 in the portal, and the steps that the client's PageRecovery posts.
+  if (uMsg == WM_RELOAD_PAGE) g_pSimpleHandler->ReloadPage();
+  if (uMsg == WM_RECOVER_PAGE) g_pSimpleHandler->RecoverPage();
   // Key messages are the browser's business; the window reports them done.
   if (uMsg >= WM_KEYDOWN && uMsg <= WM_UNICHAR) return 0;
   return result;

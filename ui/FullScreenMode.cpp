@@ -35,7 +35,16 @@ RECT CFullScreenMode::BarRect(int dy) {
   return bar;
 }
 
-void CFullScreenMode::Enter(HWND window) {
+bool CFullScreenMode::Enter(HWND window) {
+  CDuiFormFullScreen* bar = new CDuiFormFullScreen();
+  if (!bar->Create(window, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                   CW_USEDEFAULT, nullptr)) {
+    delete bar;  // a bar whose layout could not be built is ours to delete
+    return false;
+  }
+  bar->m_hTargetWnd = window;
+  m_pFullScreenBar = bar;
+
   RECT work = WorkArea();
   m_fullScreen = true;
   ::GetWindowPlacement(window, &m_savedPlacement);
@@ -48,6 +57,7 @@ void CFullScreenMode::Enter(HWND window) {
   whole.rcNormalPosition = RECT{-work.left, -work.top, screen.cx - work.left, screen.cy - work.top};
   ::SetWindowPlacement(window, &whole);
   ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, screen.cx, screen.cy, 0);
+  return true;
 }
 
 void CFullScreenMode::CoverScreen(HWND window) const {
@@ -56,19 +66,11 @@ void CFullScreenMode::CoverScreen(HWND window) const {
   ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, screen.cx, screen.cy, 0);
 }
 
-void CFullScreenMode::ShowBar(HWND window) {
-  m_pFullScreenBar = new CDuiFormFullScreen();
-  if (!m_pFullScreenBar->Create(window, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr)) {
-    // A window that could not be made has already deleted its object on
-    // the way out (OnFinalMessage): full screen goes on without a bar.
-    m_pFullScreenBar = nullptr;
-    return;
-  }
+void CFullScreenMode::ShowBar() {
+  if (!m_pFullScreenBar) return;
   RECT bar = BarRect(0);
   ::SetWindowPos(m_pFullScreenBar->GetHWND(), nullptr, bar.left, bar.top, bar.right - bar.left,
                  bar.bottom - bar.top, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  m_pFullScreenBar->m_hTargetWnd = window;
   m_pFullScreenBar->ShowWindow(true, false);
 }
 

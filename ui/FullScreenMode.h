@@ -13,14 +13,15 @@ class CFullScreenMode {
   CFullScreenMode(const CFullScreenMode&) = delete;
   CFullScreenMode& operator=(const CFullScreenMode&) = delete;
 
-  // Remembers |window|'s placement and stretches it over the whole screen,
-  // taskbar included.
-  void Enter(HWND window);
+  // Makes the bar first, hidden, owned by |window|, which it asks to leave
+  // full screen; then remembers |window|'s placement and stretches it over
+  // the whole screen, taskbar included. When the bar cannot be made (its
+  // layout missing or damaged) nothing changes and the answer is false.
+  bool Enter(HWND window);
   // Keeps |window| frameless over the screen (its layout calls this while on).
   void CoverScreen(HWND window) const;
-  // Makes the bar, placed for |window|, which it asks to leave full screen;
-  // shown without taking the keyboard.
-  void ShowBar(HWND window);
+  // Places the bar that Enter made and shows it without taking the keyboard.
+  void ShowBar();
   // Gives |window| |style| and its old placement back and closes the bar.
   void Leave(HWND window, DWORD style);
   // The window is going away, and the bar it owns with it.

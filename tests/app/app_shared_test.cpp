@@ -2,6 +2,7 @@
 // shlwapi and C runtime under Wine.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_util.h"
+#include "app/cache_folder.h"
 #include "app/cef_startup.h"
 #include "app/profile_lock.h"
 
@@ -109,21 +111,65 @@ TEST_F(CreateDirectoryPathTest, NameWithoutBackslash) {
 // ---- Cache path and CEF settings ----
 
 TEST(BrowserCachePath, AppendsCacheToTheDirectoryAsItIs) {
-  EXPECT_EQ(BrowserCachePath("C:\\games\\velmora"), L"C:\\games\\velmora\\cache\\");
-  EXPECT_EQ(BrowserCachePath("C:\\"), L"C:\\\\cache\\");  // drive root: two in a row
-  EXPECT_EQ(BrowserCachePath("C:\\\xD3\xCE\xCF\xB7"), L"C:\\\u6e38\u620f\\cache\\");
+  EXPECT_EQ(BrowserCachePath(L"C:\\games\\velmora"), L"C:\\games\\velmora\\cache\\");
+  EXPECT_EQ(BrowserCachePath(L"C:\\"), L"C:\\\\cache\\");  // drive root: two in a row
+  EXPECT_EQ(BrowserCachePath(L"C:\\\u0418\u0433\u0440\u044b\\Velmora \u03a9"),
+            L"C:\\\u0418\u0433\u0440\u044b\\Velmora \u03a9\\cache\\");
 }
 
 TEST(BrowserCachePath, UnknownDirectoryFallsBackToTheExecutableFolder) {
-  std::wstring expected = AnsiToWide(ExecutableDirectory()) + L"\\cache\\";
-  EXPECT_EQ(BrowserCachePath(""), expected);
+  std::wstring expected = ExecutableDirectory() + L"\\cache\\";
+  EXPECT_EQ(BrowserCachePath(L""), expected);
   EXPECT_GT(expected.size(), 10u);
 }
 
+// Folders whose names no ANSI code page holds: the working folder is read
+// as it is, and the profile goes to a folder that can hold it.
+TEST_F(CreateDirectoryPathTest, AnyFolderNameKeepsItsProfileOnDisk) {
+  std::wstring games = root + L"\\\u0418\u0433\u0440\u044b\\J\u00fcrgen Velmora \u03a9";
+  ASSERT_TRUE(CreateDirectoryPath(games.c_str()));
+  wchar_t old[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, old);
+  ASSERT_TRUE(SetCurrentDirectoryW(games.c_str()));
+  std::wstring cache = BrowserCachePath(ReadCurrentDirectory());
+  SetCurrentDirectoryW(old);
+  EXPECT_EQ(cache, games + L"\\cache\\");
+
+  EXPECT_EQ(ChooseBrowserCache(cache), cache);
+  EXPECT_TRUE(IsDir(games + L"\\cache"));
+  // The probe leaves nothing behind in the player's profile.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((cache + L"*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+  // A file where the cache folder should be: the per-user folder of this
+  // install takes the profile.
+  std::wstring blocked = root + L"\\blocked\\";
+  ASSERT_TRUE(CreateDirectoryPath(blocked.c_str()));
+  HANDLE file = CreateFileW((blocked + L"cache").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_FALSE(FolderIsWritable(blocked + L"cache\\"));
+  std::wstring fallback = ChooseBrowserCache(blocked + L"cache\\");
+  wchar_t localAppData[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, localAppData)));
+  EXPECT_EQ(fallback, FallbackCachePath(localAppData, ExecutableDirectory()));
+  EXPECT_TRUE(IsDir(fallback));
+}
+
+TEST(FallbackCachePath, OneFolderPerInstallFolderWhateverItsSpelling) {
+  std::wstring a = FallbackCachePath(L"C:\\users\\J\u00fcrgen\\AppData\\Local", L"C:\\Games\\Velmora");
+  EXPECT_EQ(a.find(L"C:\\users\\J\u00fcrgen\\AppData\\Local\\Velmora\\Profiles\\"), 0u);
+  EXPECT_EQ(a.substr(a.size() - 7), L"\\cache\\");
+  EXPECT_EQ(a, FallbackCachePath(L"C:\\users\\J\u00fcrgen\\AppData\\Local", L"c:/games/VELMORA"));
+  EXPECT_NE(a, FallbackCachePath(L"C:\\users\\J\u00fcrgen\\AppData\\Local", L"C:\\Games\\Velmora 2"));
+}
+
 TEST(ReadCurrentDirectory, MatchesTheProcessDirectory) {
-  char dir[1000];
-  GetCurrentDirectoryA(sizeof(dir), dir);
-  EXPECT_EQ(ReadCurrentDirectory(), std::string(dir));
+  wchar_t dir[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, dir);
+  EXPECT_EQ(ReadCurrentDirectory(), std::wstring(dir));
 }
 
 TEST(FillCefSettings, SetsExactlyTheFourFields) {

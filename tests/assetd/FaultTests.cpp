@@ -1,5 +1,6 @@
-// Faults under velmora-assetd: a CDN that drops the connection mid-body, a
-// read-only cache folder, a full disk. Each answer follows the failure
+// Faults under velmora-assetd: a CDN that drops the connection mid-body,
+// stalls or trickles, temporary files left by an earlier run, a read-only
+// cache folder, a full disk. Each answer follows the failure
 // table, nothing partial is cached, and the program stays up.
 #include <sys/mount.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "AssetdFixture.h"
@@ -74,8 +76,11 @@ TEST_F(AssetdTest, AStalledCdnIsGivenUpAndTheStopEndsCleanly) {
   InCache("/ok.txt", "ok");
   std::string full = PatternBytes(4096);
   auto silentFor5s = [full](const std::string&) {
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    return ScriptedResponse{HttpResponse("200 OK", full)};
+    ScriptedResponse answer;
+    answer.then = [full](ScriptedConnection& client) {
+      if (!client.ClosedWithin(5000)) client.Send(HttpResponse("200 OK", full));
+    };
+    return answer;
   };
   m_cdn.Serve("/pnox_cdn//img/stalled.png", silentFor5s);
   m_cdn.Serve("/pnox_cdn//img/stalled-too.png", silentFor5s);
@@ -97,6 +102,51 @@ TEST_F(AssetdTest, AStalledCdnIsGivenUpAndTheStopEndsCleanly) {
   EXPECT_EQ(during.contentType, "text/html");
   EXPECT_EQ(during.body, "");
   EXPECT_EQ(m_cache.FileCount(), 1u) << "only the file put there by the test";
+}
+
+// A CDN that sends a byte every 200 ms is never silent for the receive
+// time-out, but the download limit ends it, and the only worker serves the
+// next miss. Left alone, the trickle would take 6 s and be complete.
+TEST_F(AssetdTest, ATricklingCdnIsCutAtTheDownloadLimitAndTheWorkerFreed) {
+  m_cdn.Serve("/pnox_cdn//img/trickle.png", [](const std::string&) {
+    ScriptedResponse answer{"HTTP/1.1 200 OK\r\nContent-Length: 30\r\nConnection: close\r\n\r\n"};
+    answer.then = [](ScriptedConnection& client) {
+      for (int i = 0; i < 30; ++i) {
+        if (!client.Send("t") || client.ClosedWithin(200)) return;
+      }
+    };
+    return answer;
+  });
+  OnCdn("/img/next.png", "NEXT");
+  StartAssetd({"--cdn-receive-timeout-ms", "1000", "--cdn-download-timeout-ms", "1500", "--workers", "1"});
+
+  CurlAnswer answer = CurlGet(m_assetd->Url("/img/trickle.png"));
+  ASSERT_TRUE(answer.transferred);
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.contentType, "text/html");
+  EXPECT_LT(answer.body.size(), 30u);
+  CurlAnswer next = CurlGet(m_assetd->Url("/img/next.png"));
+  EXPECT_EQ(next.contentType, "image/png");
+  EXPECT_EQ(next.body, "NEXT");
+  EXPECT_EQ(m_cache.FileCount(), 1u) << "only the second download";
+}
+
+// Temporary files of writes an earlier run never finished (it was killed,
+// or the power went) are removed when the program starts; entries and
+// other files stay.
+TEST_F(AssetdTest, UnfinishedCacheFilesAreRemovedAtStart) {
+  std::string name = Md5Hex("/img/a.png");
+  InCache("/img/a.png", "PNGDATA");
+  WriteFile(m_cache.File(name + ".tmp4242-0"), "PNG");
+  WriteFile(m_cache.File(Md5Hex("/img/b.png") + ".tmp4242-1"), "");
+  WriteFile(m_cache.File("readme.tmp1-1"), "not ours");
+  StartAssetd();
+
+  EXPECT_EQ(CurlGet(m_assetd->Url("/img/a.png")).body, "PNGDATA");
+  EXPECT_FALSE(std::filesystem::exists(m_cache.File(name + ".tmp4242-0")));
+  EXPECT_FALSE(std::filesystem::exists(m_cache.File(Md5Hex("/img/b.png") + ".tmp4242-1")));
+  EXPECT_TRUE(std::filesystem::exists(m_cache.File("readme.tmp1-1")));
+  EXPECT_EQ(m_cache.FileCount(), 2u);
 }
 
 TEST_F(AssetdTest, AReadOnlyCacheStillServesDownloadsAndDownloadsAgain) {

@@ -84,6 +84,7 @@ class WinsockClient {
     connect(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
   }
   ~WinsockClient() { closesocket(m_socket); }
+  SOCKET Socket() const { return m_socket; }
   bool Send(const std::string& bytes) {
     return send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
   }
@@ -122,6 +123,8 @@ class WindowsAssetdTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFile(m_cache.File(Md5Hex("/ok.txt")), "ok");
+    // Left by a write an earlier run never finished: gone once it starts.
+    WriteFile(m_cache.File(Md5Hex("/pack/d.res") + ".tmp77-3"), "ddd");
     std::string body(100000, 'd');
     m_cdn.Serve("/pnox_cdn//pack/d.res", HttpResponse("200 OK", body));
     m_assetd.reset(new AssetdExe(m_cache.Path().string(), m_cdn.BaseUrl() + "/pnox_cdn/"));
@@ -142,6 +145,7 @@ TEST_F(WindowsAssetdTest, ServesCachedAndDownloadedAssetsToWinInet) {
   EXPECT_EQ(status, 200u);
   EXPECT_EQ(WinInetGet(Url("/pack/d.res"), &status), std::string(100000, 'd'));
   EXPECT_EQ(ReadFile(m_cache.File(Md5Hex("/pack/d.res"))), std::string(100000, 'd'));
+  EXPECT_EQ(m_cache.FileCount(), 2u) << "the unfinished file removed, no other left";
 }
 
 TEST_F(WindowsAssetdTest, KeepsAliveAndRefusesOversizedHeaders) {
@@ -186,6 +190,52 @@ TEST(WindowsAssetdLimits, TricklingClientsAreClosedAtTheRequestDeadline) {
   DWORD status = 0;
   EXPECT_EQ(WinInetGet("http://127.0.0.1:" + std::to_string(assetd.Port()) + "/ok.txt", &status), "ok");
   EXPECT_EQ(status, 200u);
+}
+
+// Downloads through Wine's WinINet end by their deadlines: a CDN silent
+// after the request at the receive time-out, one that trickles a byte every
+// 200 ms at the download limit. Left alone, each would be complete after
+// 4 to 6 s. The only worker is free again for a cached answer.
+TEST(WindowsAssetdLimits, StalledAndTricklingDownloadsEndByTheirDeadlines) {
+  TempDir cache;
+  WriteFile(cache.File(Md5Hex("/ok.txt")), "ok");
+  LoopbackHttpServer cdn;
+  cdn.Serve("/pnox_cdn//silent.png", [](const std::string&) {
+    ScriptedResponse answer;
+    answer.then = [](ScriptedConnection& client) {
+      if (!client.ClosedWithin(4000)) client.Send(HttpResponse("200 OK", "late"));
+    };
+    return answer;
+  });
+  cdn.Serve("/pnox_cdn//trickle.png", [](const std::string&) {
+    ScriptedResponse answer{"HTTP/1.1 200 OK\r\nContent-Length: 30\r\nConnection: close\r\n\r\n"};
+    answer.then = [](ScriptedConnection& client) {
+      for (int i = 0; i < 30; ++i) {
+        if (!client.Send("t") || client.ClosedWithin(200)) return;
+      }
+    };
+    return answer;
+  });
+  AssetdExe assetd(cache.Path().string(), cdn.BaseUrl() + "/pnox_cdn/",
+                   "--workers 1 --cdn-receive-timeout-ms 1000 --cdn-download-timeout-ms 1500");
+  ASSERT_GT(assetd.Port(), 0) << "velmora-assetd.exe did not start";
+  std::string base = "http://127.0.0.1:" + std::to_string(assetd.Port());
+  for (const char* path : {"/silent.png", "/trickle.png"}) {
+    WinsockClient client(assetd.Port());
+    client.Send(std::string("GET ") + path + " HTTP/1.0\r\n\r\n");
+    std::string answer;
+    char buffer[4096];
+    for (int got; (got = recv(client.Socket(), buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, got);
+    ParsedResponse parsed = ParseResponse(answer);
+    ASSERT_TRUE(parsed.wellFormed) << path << ": " << answer;
+    EXPECT_EQ(parsed.statusLine, "HTTP/1.0 200 OK") << path;
+    ASSERT_EQ(parsed.headerLines.size(), 6u) << path;
+    EXPECT_EQ(parsed.headerLines[5], "Content-Type: text/html") << path;
+    EXPECT_LT(parsed.body.size(), 30u) << path;
+  }
+  DWORD status = 0;
+  EXPECT_EQ(WinInetGet(base + "/ok.txt", &status), "ok");
+  EXPECT_EQ(cache.FileCount(), 1u);
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ class FakeFrame : public CefFrame {
   }
   void ExecuteJavaScript(const CefString&, const CefString&, int) override {}
   bool IsMain() override { return main_; }
-  CefString GetURL() override { return L""; }
+  CefString GetURL() override { return url; }
 
+  std::wstring url;  // the address of the document it shows
   std::vector<std::wstring> loadedUrls, loadedStrings, loadedStringUrls;
 
  private:
@@ -61,12 +62,15 @@ class FakeBrowser : public CefBrowser {
   }
   CefRefPtr<CefBrowserHost> GetHost() override { return host_; }
   FakeHost* host() const { return host_.get(); }
-  void Reload() override {}
+  void Reload() override { ++reloads; }
   int GetIdentifier() override { return id_; }
   bool IsSame(CefRefPtr<CefBrowser> that) override {
     return that && that->GetIdentifier() == id_;
   }
   CefRefPtr<CefFrame> GetMainFrame() override { return frame_; }
+  FakeFrame* frame() const { return frame_.get(); }
+
+  std::atomic<int> reloads{0};
 
  private:
   int id_;

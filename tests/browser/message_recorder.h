@@ -43,7 +43,7 @@ class MessageRecorder {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     auto* self = reinterpret_cast<MessageRecorder*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && msg >= WM_USER + 1003 && msg <= WM_USER + 1009) {
+    if (self && msg >= WM_USER + 1003 && msg <= WM_USER + 1010) {
       const wchar_t* text = reinterpret_cast<const wchar_t*>(lp);
       std::lock_guard<std::mutex> lock(self->lock_);
       self->messages_.push_back({msg, wp, text != nullptr, text ? text : L""});

@@ -259,10 +259,14 @@ TEST_F(SimpleHandlerTest, MarkupInUrlAndErrorTextIsEscaped) {
   handler->OnLoadError(new FakeBrowser(1), frame.get(), static_cast<cef_errorcode_t>(-102),
                        L"<b>refused</b>", url);
   ASSERT_EQ(frame->loadedStrings.size(), 1u);
+  // A failed page: the error text, then when it is tried again and a link
+  // to try at once, whose address is percent-encoded.
   EXPECT_EQ(frame->loadedStrings[0],
             L"<html><body bgcolor=\"white\"><h2>Failed to load URL "
             L"http://x.test/#&quot;&gt;&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;y "
-            L"with error &lt;b&gt;refused&lt;/b&gt; (-102).</h2></body></html>");
+            L"with error &lt;b&gt;refused&lt;/b&gt; (-102).</h2><p>Trying again in 2 seconds.</p>"
+            L"<p><a id=\"retry\" href=\"http://x.test/#%22%3E%3Cscript%3Ealert(%27x%27)%3C/script%3E&amp;y\">"
+            L"Try again now</a></p></body></html>");
   EXPECT_EQ(frame->loadedStringUrls[0], url);  // the address itself is not altered
 }
 
@@ -357,18 +361,160 @@ TEST_F(SimpleHandlerTest, MainThreadReadsWhileCefThreadChangesTheList) {
   EXPECT_EQ(alive, 0);
 }
 
-TEST_F(SimpleHandlerTest, AHiddenBrowserNeverTakesTheKeyboardOnANavigation) {
+TEST_F(SimpleHandlerTest, AHiddenBrowserNeverTakesTheKeyboard) {
   HWND top = CreateWindowExW(0, L"STATIC", L"top", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   HWND page = CreateWindowExW(0, L"STATIC", L"page", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, top, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   CefRefPtr<CefBrowser> browser = new FakeBrowser(4, page);
-  // The portal reloaded behind the game: its window is hidden.
+  // The portal reloaded behind the game, or a focus it asked for before the
+  // play button hid it: its window is hidden.
   EXPECT_TRUE(handler->OnSetFocus(browser, FOCUS_SOURCE_NAVIGATION));
-  EXPECT_FALSE(handler->OnSetFocus(browser, FOCUS_SOURCE_SYSTEM));
+  EXPECT_TRUE(handler->OnSetFocus(browser, FOCUS_SOURCE_SYSTEM));
   ShowWindow(top, SW_SHOWNOACTIVATE);
   EXPECT_FALSE(handler->OnSetFocus(browser, FOCUS_SOURCE_NAVIGATION)) << "a shown browser may";
+  EXPECT_FALSE(handler->OnSetFocus(browser, FOCUS_SOURCE_SYSTEM)) << "a shown browser may";
   DestroyWindow(top);
+}
+
+// ---- Pages brought back ----
+
+// Runs this thread's messages until |host| holds |count| messages or |ms|
+// have passed; true when it does.
+bool PumpUntil(MessageRecorder& host, size_t count, DWORD ms) {
+  DWORD deadline = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (host.Messages().size() >= count) return true;
+    Sleep(10);
+  } while (static_cast<LONG>(deadline - GetTickCount()) > 0);
+  return host.Messages().size() >= count;
+}
+
+TEST_F(SimpleHandlerTest, AFailedPageIsTriedAgainFromTheMainThreadEachTimeLater) {
+  handler->m_hHostWnd = host.hwnd;
+  CefRefPtr<FakeBrowser> browser = new FakeBrowser(1);
+  handler->OnAfterCreated(browser.get());
+  FakeFrame* frame = browser->frame();
+  const std::wstring url = L"http://portal.test/index.htm";
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadError(browser.get(), frame, static_cast<cef_errorcode_t>(-102), L"net::ERR_CONNECTION_REFUSED",
+                       url);
+  ASSERT_EQ(frame->loadedStrings.size(), 1u);
+  EXPECT_NE(frame->loadedStrings[0].find(L"Trying again in 2 seconds."), std::wstring::npos);
+  EXPECT_EQ(frame->loadedStringUrls[0], url);
+
+  // The retry is posted to the host window; its main thread loads the page.
+  ASSERT_TRUE(PumpUntil(host, 1, 5000)) << "no retry within 5 s";
+  EXPECT_EQ(host.Messages()[0].message, static_cast<UINT>(WM_RECOVER_PAGE));
+  EXPECT_TRUE(frame->loadedUrls.empty()) << "nothing is loaded before the host window asks";
+  handler->RecoverPage();
+  EXPECT_EQ(frame->loadedUrls, std::vector<std::wstring>{url});
+
+  // It fails again: the next try waits twice as long.
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadError(browser.get(), frame, static_cast<cef_errorcode_t>(-102), L"net::ERR_CONNECTION_REFUSED",
+                       url);
+  ASSERT_EQ(frame->loadedStrings.size(), 2u);
+  EXPECT_NE(frame->loadedStrings[1].find(L"Trying again in 4 seconds."), std::wstring::npos);
+
+  // F11 on the error page loads the failed page, not the error page again.
+  handler->ReloadPage();
+  EXPECT_EQ(frame->loadedUrls.size(), 2u);
+  EXPECT_EQ(frame->loadedUrls.back(), url);
+  EXPECT_EQ(browser->reloads, 0);
+  handler->OnBeforeClose(browser.get());
+}
+
+TEST_F(SimpleHandlerTest, OnlyTheSiteAnsweringEndsTheRetries) {
+  handler->m_hHostWnd = host.hwnd;
+  CefRefPtr<FakeBrowser> browser = new FakeBrowser(1);
+  handler->OnAfterCreated(browser.get());
+  FakeFrame* frame = browser->frame();
+  const std::wstring url = L"http://game.test/g/velmoLogin?a=1";
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadError(browser.get(), frame, static_cast<cef_errorcode_t>(-324), L"net::ERR_EMPTY_RESPONSE", url);
+  // Chromium's own error page and ours commit under the failed address;
+  // neither is the site.
+  handler->OnLoadStart(browser.get(), frame);
+  handler->OnLoadStart(browser.get(), frame);
+  ASSERT_TRUE(PumpUntil(host, 1, 5000)) << "the retry went missing";
+  handler->RecoverPage();
+  ASSERT_EQ(frame->loadedUrls, std::vector<std::wstring>{url});
+
+  // The retry reaches the site: F11 reloads as usual again, and the count
+  // of failures starts afresh.
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadStart(browser.get(), frame);
+  handler->ReloadPage();
+  EXPECT_EQ(browser->reloads, 1);
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadError(browser.get(), frame, static_cast<cef_errorcode_t>(-324), L"net::ERR_EMPTY_RESPONSE", url);
+  EXPECT_NE(frame->loadedStrings.back().find(L"Trying again in 2 seconds."), std::wstring::npos);
+
+  // A failure whose page comes back before its retry leaves no retry.
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadStart(browser.get(), frame);
+  EXPECT_FALSE(PumpUntil(host, 2, 3000)) << "a retry came after the page was back";
+  handler->OnBeforeClose(browser.get());
+}
+
+TEST_F(SimpleHandlerTest, AFailedSubFrameIsNotTriedAgain) {
+  handler->m_hHostWnd = host.hwnd;
+  CefRefPtr<FakeBrowser> browser = new FakeBrowser(1);
+  handler->OnAfterCreated(browser.get());
+  CefRefPtr<FakeFrame> sub = new FakeFrame(false);
+  handler->OnLoadError(browser.get(), sub.get(), ERR_FAILED, L"net::ERR_FAILED", L"http://ads.test/");
+  ASSERT_EQ(sub->loadedStrings.size(), 1u);
+  EXPECT_EQ(sub->loadedStrings[0].find(L"Trying again"), std::wstring::npos);
+  EXPECT_FALSE(PumpUntil(host, 1, 2500));
+  handler->OnBeforeClose(browser.get());
+}
+
+TEST_F(SimpleHandlerTest, ADeadRendererIsReloadedOnceThenTheGameStoppedPageShows) {
+  handler->m_hHostWnd = host.hwnd;
+  CefRefPtr<FakeBrowser> browser = new FakeBrowser(3);
+  handler->OnAfterCreated(browser.get());
+  FakeFrame* frame = browser->frame();
+  const std::wstring url = L"http://game.test/g/velmoLogin?a=1&b=2";
+  frame->url = url;
+
+  // CEF's UI thread reports the death and goes on: the step is posted, and
+  // this thread, which pumps nothing meanwhile, is not waited for.
+  std::thread cef([&] { handler->OnRenderProcessTerminated(browser.get(), TS_PROCESS_CRASHED); });
+  cef.join();
+  EXPECT_TRUE(host.Messages().empty());
+  ASSERT_TRUE(PumpUntil(host, 1, 1000));
+  EXPECT_EQ(host.Messages()[0].message, static_cast<UINT>(WM_RECOVER_PAGE));
+  EXPECT_EQ(browser->reloads, 0) << "nothing is reloaded before the host window asks";
+  handler->RecoverPage();
+  EXPECT_EQ(browser->reloads, 1);
+  handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(url), false);
+  handler->OnLoadStart(browser.get(), frame);
+
+  // Dead again within a minute: a blank page brings a renderer, then the
+  // page that says the game stopped, under the game's address.
+  for (int death = 2; death <= 3; ++death) {
+    handler->OnRenderProcessTerminated(browser.get(), TS_PROCESS_WAS_KILLED);
+    ASSERT_TRUE(PumpUntil(host, static_cast<size_t>(death), 1000));
+    handler->RecoverPage();
+    EXPECT_EQ(browser->reloads, 1) << "death " << death << " reloaded the game";
+    EXPECT_EQ(frame->loadedUrls.back(), L"about:blank");
+    handler->OnBeforeBrowse(browser.get(), frame, new FakeRequest(L"about:blank"), false);
+    handler->OnLoadStart(browser.get(), frame);
+    handler->OnLoadEnd(browser.get(), frame, 200);
+    ASSERT_EQ(frame->loadedStrings.size(), static_cast<size_t>(death - 1));
+    EXPECT_NE(frame->loadedStrings.back().find(L"The game stopped."), std::wstring::npos);
+    EXPECT_NE(frame->loadedStrings.back().find(L"href=\"http://game.test/g/velmoLogin?a=1&amp;b=2\""),
+              std::wstring::npos);
+    EXPECT_EQ(frame->loadedStringUrls.back(), url);
+    frame->url = url;
+  }
+  // F11 there loads the game again.
+  handler->ReloadPage();
+  EXPECT_EQ(frame->loadedUrls.back(), url);
+  handler->OnBeforeClose(browser.get());
 }
 
 TEST(SharedClient, ExistsBeforeMainWithNoHostWindow) {

@@ -293,6 +293,38 @@ TEST(AppBridge, TheScaleSwitchTakesItsValueThroughTheCTable) {
 
 // ---- Lifecycle without an initialised CEF ----
 
+// A client that records the renderer deaths it is told of.
+class DeathRecorder : public CefClient, public CefRequestHandler {
+ public:
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override {
+    deaths.push_back({browser->GetIdentifier(), status});
+  }
+  std::vector<std::pair<int, TerminationStatus>> deaths;
+
+ private:
+  IMPLEMENT_REFCOUNTING(DeathRecorder);
+};
+
+TEST(ClientBridge, RendererDeathsReachTheClientThroughTheirSlot) {
+  CefRefPtr<DeathRecorder> recorder = new DeathRecorder();
+  cef_client_t* client = CefClientToC(recorder.get());
+  cef_request_handler_t* requests = client->get_request_handler(client);
+  ASSERT_NE(requests, nullptr);
+  ASSERT_NE(requests->on_render_process_terminated, nullptr);
+  EXPECT_EQ(requests->on_open_urlfrom_tab, nullptr) << "CEF's defaults elsewhere";
+  FakeCBrowser browser(5);
+  requests->on_render_process_terminated(requests, browser.Give(), TS_PROCESS_CRASHED);
+  requests->on_render_process_terminated(requests, browser.Give(), TS_PROCESS_WAS_KILLED);
+  ASSERT_EQ(recorder->deaths.size(), 2u);
+  EXPECT_EQ(recorder->deaths[0], std::make_pair(5, TS_PROCESS_CRASHED));
+  EXPECT_EQ(recorder->deaths[1], std::make_pair(5, TS_PROCESS_WAS_KILLED));
+  EXPECT_EQ(browser.refs, 0) << "each browser reference is released";
+  requests->base.release(&requests->base);
+  client->base.release(&client->base);
+  EXPECT_TRUE(recorder->HasOneRef());
+}
+
 TEST(Lifecycle, ShutdownAndMessageLoopWithoutInitialiseDoNothing) {
   CefShutdown();
   CefShutdown();

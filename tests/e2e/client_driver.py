@@ -52,13 +52,15 @@ class Checks:
 class DemoSite:
     """demo/site.py on 127.0.0.1, with its request log in |out|."""
 
-    def __init__(self, repo, out, *options):
+    def __init__(self, repo, out, *options, control=False):
         self.log = out / "requests.log"
         ready = out / "site.json"
         ready.unlink(missing_ok=True)
+        # With |control| the site takes refuse/stall commands (command()).
         self.process = subprocess.Popen(
             [sys.executable, str(repo / "demo" / "site.py"), "--log", str(self.log), "--ready", str(ready),
-             *options], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             *options, *(["--control"] if control else [])],
+            stdin=subprocess.PIPE if control else None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(ready.exists, 10, 0.1)
         self.proxy = json.loads(ready.read_text())["proxy"]
 
@@ -68,6 +70,11 @@ class DemoSite:
     def paths(self):
         """The path of each request, without the cookie the log may add."""
         return [line.split("\t")[0].split(" ", 2)[2] for line in self.requests() if line.count(" ") >= 2]
+
+    def command(self, line):
+        """"refuse HOST SECONDS" or "stall HOST SECONDS" (see demo/site.py)."""
+        self.process.stdin.write((line + "\n").encode())
+        self.process.stdin.flush()
 
     def stop(self):
         self.process.terminate()

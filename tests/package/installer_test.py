@@ -14,7 +14,8 @@ prefix made for this run:
   4. the uninstaller's silent run leaves nothing of the client;
   5. an install over the older version leaves only the new files and one
      Uninstall entry;
-  6. /D= installs into another folder.
+  6. /D= installs into a folder whose name no ANSI code page holds; the
+     client starts from its shortcut there, and it uninstalls from there.
 Signatures are checked with osslsigncode verify against the throwaway
 certificate. Everything is read from outside the client.
   installer_test.py BIN_DIR REPO_DIR
@@ -81,15 +82,20 @@ def everything(folder):
 
 
 def registry(key):
-    """Values of a registry key as {name: text}, or None when it is missing."""
-    out = wine("reg", "query", key)
-    if out.returncode != 0:
-        return None
+    """Values of a registry key as {name: text}, or None when it is missing.
+    Read through an exported file, which is UTF-16: "reg query" prints
+    through the console's code page and loses other scripts."""
+    with tempfile.TemporaryDirectory() as folder:
+        exported = pathlib.Path(folder) / "key.reg"
+        if wine("reg", "export", key, run("winepath", "-w", exported).stdout.strip(), "/y").returncode != 0:
+            return None
+        text = exported.read_bytes().decode("utf-16").replace("\r\n", "\n")
     values = {}
-    for line in out.stdout.splitlines():
-        parts = re.split(r"\s{4}", line.strip())
-        if len(parts) == 3:
-            values[parts[0]] = parts[2]
+    for name, value in re.findall(r'^"((?:[^"\\]|\\.)*)"=(.*)$', text, re.M):
+        if value.startswith("dword:"):
+            values[name] = hex(int(value[6:], 16))
+        else:
+            values[name] = re.sub(r"\\(.)", r"\1", value[1:-1])
     return values
 
 
@@ -107,6 +113,12 @@ def shortcut(path):
     with open(path, "rb") as f:
         data = LnkParse3.lnk_file(f).get_json()
     return data.get("link_info", {}).get("local_base_path"), data.get("data", {}).get("working_directory")
+
+
+def shortcut_folder_and_icon(path):
+    with open(path, "rb") as f:
+        data = LnkParse3.lnk_file(f).get_json().get("data", {})
+    return data.get("working_directory"), data.get("icon_location")
 
 
 def file_version(path):
@@ -263,7 +275,7 @@ def main():
     for d in (WORK, OUT):
         d.mkdir(parents=True, exist_ok=True)
     (OUT / "requests.log").unlink(missing_ok=True)
-    os.environ.update(WINEPREFIX=str(PREFIX), WINEARCH="win32", WINEDEBUG="-all",
+    os.environ.update(WINEPREFIX=str(PREFIX), WINEARCH="win32", WINEDEBUG="-all", LC_ALL="C.UTF-8",
                       # No menu entries of the host desktop for the shortcuts.
                       WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
 
@@ -342,13 +354,27 @@ def main():
         code, gone = uninstall(folder)
         check("and it uninstalls", code == 0 and gone, code)
 
-        # 6. /D= chooses another folder.
-        games = PREFIX / "drive_c" / "Games" / "Velmora"
-        check("setup /S /D= exits with 0", install(new_setup, r"/D=C:\Games\Velmora") == 0)
+        # 6. /D= chooses another folder, one whose name no ANSI code page
+        # holds; the client starts from its shortcut and keeps its cache there.
+        games_win = "C:\\Игры\\Velmora Ω"
+        games = PREFIX / "drive_c" / "Игры" / "Velmora Ω"
+        # /D= takes the rest of the line, spaces and all, unquoted as a player
+        # types it: Wine would quote one argument with a space, so the folder
+        # is handed over in words that Wine joins with spaces.
+        check("setup /S /D= exits with 0", install(new_setup, *("/D=" + games_win).split(" ")) == 0)
         check("/D= installs into that folder", tree(games) == SHIPPED | {"uninstall.exe"} and not folder.exists(),
               sorted(tree(games)))
-        check("and registers it", (registry(UNINST_KEY + "\\Velmora") or {}).get("InstallLocation")
-              == r"C:\Games\Velmora")
+        check("and registers it", (registry(UNINST_KEY + "\\Velmora") or {}).get("InstallLocation") == games_win,
+              registry(UNINST_KEY + "\\Velmora"))
+        start_menu = unix_path(r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs") / "Velmora.lnk"
+        # Wine writes a shortcut's target in the ANSI code page only (Windows
+        # adds the Unicode path), so under Wine the target of this one is lost
+        # and the client is started as the shortcut starts it on Windows: its
+        # Unicode working folder and icon name the install folder.
+        workdir, icon = shortcut_folder_and_icon(start_menu) if start_menu.is_file() else (None, None)
+        check("its Start-menu shortcut starts in that folder, with velmora.exe's icon",
+              (workdir, icon) == (games_win, games_win + "\\velmora.exe"), (workdir, icon))
+        play_and_close("client installed in C:\\Игры", games / "velmora.exe", unix_path(workdir or games_win), site)
         code, gone = uninstall(games)
         check("and it uninstalls from there", code == 0 and gone, code)
     finally:

@@ -42,14 +42,46 @@ intptr_t ListenOnLoopback(int* port) {
   return listener;
 }
 
-void SendAll(intptr_t socket, const char* data, size_t length) {
+#ifdef MSG_NOSIGNAL
+constexpr int kSendFlags = MSG_NOSIGNAL;  // a client gone is an error, not SIGPIPE
+#else
+constexpr int kSendFlags = 0;
+#endif
+
+bool SendAll(intptr_t socket, const char* data, size_t length) {
   while (length > 0) {
-    int sent = send(socket, data, static_cast<int>(length), 0);
-    if (sent <= 0) return;
+    int sent = send(socket, data, static_cast<int>(length), kSendFlags);
+    if (sent <= 0) return false;
     data += sent;
     length -= static_cast<size_t>(sent);
   }
+  return true;
 }
+
+class SocketConnection : public ScriptedConnection {
+ public:
+  explicit SocketConnection(intptr_t socket) : m_socket(socket) {}
+  bool Send(const std::string& bytes) override { return SendAll(m_socket, bytes.data(), bytes.size()); }
+  bool ClosedWithin(int ms) override {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(m_socket, &readable);
+      timeval wait{static_cast<long>(left.count() / 1000), static_cast<long>(left.count() % 1000) * 1000};
+      int ready = select(static_cast<int>(m_socket) + 1, &readable, nullptr, nullptr, &wait);
+      if (ready < 0) return true;
+      if (ready == 0) continue;
+      char buffer[4096];
+      if (recv(m_socket, buffer, sizeof buffer, 0) <= 0) return true;  // anything else it sends is dropped
+    }
+  }
+
+ private:
+  intptr_t m_socket;
+};
 
 }  // namespace
 
@@ -161,6 +193,10 @@ void LoopbackHttpServer::HandleConnection(intptr_t connection) {
   if (half < response.raw.size()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(response.pauseMs));
     SendAll(connection, response.raw.data() + half, response.raw.size() - half);
+  }
+  if (response.then) {
+    SocketConnection rest(connection);
+    response.then(rest);
   }
 #ifdef _WIN32
   shutdown(connection, SD_SEND);

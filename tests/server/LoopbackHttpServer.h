@@ -11,9 +11,23 @@
 #include <thread>
 #include <vector>
 
+// The connection a scripted answer goes on writing to after its first bytes.
+class ScriptedConnection {
+ public:
+  virtual ~ScriptedConnection() = default;
+  // False once the client is gone.
+  virtual bool Send(const std::string& bytes) = 0;
+  // True as soon as the client closes (or resets) the connection, false
+  // when it is still open after `ms`.
+  virtual bool ClosedWithin(int ms) = 0;
+};
+
 struct ScriptedResponse {
+  ScriptedResponse(std::string rawBytes = std::string(), int pause = 0) : raw(std::move(rawBytes)), pauseMs(pause) {}
   std::string raw;       // status line, headers and body, exactly as sent
   int pauseMs = 0;       // wait this long before sending the second half
+  // Runs after `raw` is sent: stalls, trickles or sends on, as long as it likes.
+  std::function<void(ScriptedConnection&)> then;
 };
 
 class LoopbackHttpServer {

@@ -133,6 +133,16 @@ TEST_F(GameWindowTest, PageTitleAndReloadReachTheWindow) {
   EXPECT_EQ(browser->reloads, 2);
 }
 
+TEST_F(GameWindowTest, ADeadGamePageIsReloadedByTheWindowOnItsOwnThread) {
+  CDuiFormGame* game = OpenGame(RECT{0, 0, 900, 600});
+  ReloadCountingBrowser* browser = AttachBrowser(game);
+  // The client posts its recovery step to its host window, this one.
+  game->m_pClient->OnRenderProcessTerminated(browser, TS_PROCESS_CRASHED);
+  EXPECT_EQ(browser->reloads, 0);
+  PumpMessages();
+  EXPECT_EQ(browser->reloads, 1);
+}
+
 TEST_F(GameWindowTest, KeyboardNeverOpensTheSystemMenu) {
   CDuiFormGame* game = OpenGame(RECT{0, 0, 900, 600});
   EXPECT_EQ(SendMessageW(game->GetHWND(), WM_SYSCOMMAND, SC_KEYMENU, 0), 1);

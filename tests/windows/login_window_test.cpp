@@ -77,6 +77,22 @@ class LoginWindowTest : public ::testing::Test {
   CefRefPtr<CefBrowser> portal;
 };
 
+TEST_F(LoginWindowTest, F11AndADeadPortalReloadThePortal) {
+  AnnouncePortal(true);
+  FakeBrowser* browser = static_cast<FakeBrowser*>(portal.get());
+  // The login browser window hosts the portal's client.
+  ASSERT_EQ(g_pSimpleHandler->m_hHostWnd, login->m_pLoginBrowser->GetHWND());
+  MSG key = {};
+  key.message = WM_KEYDOWN;
+  key.wParam = VK_F11;
+  bool shortcut = false;
+  g_pSimpleHandler->OnPreKeyEvent(portal, CefKeyEvent(), &key, &shortcut);
+  EXPECT_EQ(browser->reloads, 1) << "F11 in the portal";
+  g_pSimpleHandler->OnRenderProcessTerminated(portal, TS_PROCESS_WAS_KILLED);
+  PumpMessages();
+  EXPECT_EQ(browser->reloads, 2) << "the portal's renderer died";
+}
+
 TEST_F(LoginWindowTest, StartsThePortalInItsOwnedBrowserWindow) {
   ASSERT_NE(login->m_pLoginBrowser, nullptr);
   HWND browserWindow = login->m_pLoginBrowser->GetHWND();

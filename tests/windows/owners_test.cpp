@@ -85,7 +85,7 @@ TEST(FullScreenMode, CoversTheScreenShowsTheBarAndGivesEverythingBack) {
   PumpMessages();
 
   CFullScreenMode mode;
-  mode.Enter(window);
+  ASSERT_TRUE(mode.Enter(window));
   EXPECT_TRUE(mode.IsOn());
   const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   RECT rect = WindowRect(window);
@@ -93,9 +93,10 @@ TEST(FullScreenMode, CoversTheScreenShowsTheBarAndGivesEverythingBack) {
   mode.CoverScreen(window);
   EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION, 0) << "no frame in full screen";
 
-  mode.ShowBar(window);
   ASSERT_NE(mode.m_pFullScreenBar, nullptr);
   HWND bar = mode.m_pFullScreenBar->GetHWND();
+  EXPECT_FALSE(IsWindowVisible(bar)) << "made hidden, shown once the window covers the screen";
+  mode.ShowBar();
   EXPECT_TRUE(IsWindowVisible(bar));
   EXPECT_EQ(GetWindow(bar, GW_OWNER), window);
   EXPECT_EQ(mode.m_pFullScreenBar->m_hTargetWnd, window);

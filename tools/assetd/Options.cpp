@@ -31,6 +31,9 @@ const char* AssetdUsage() {
          "  --cdn-connect-timeout-ms N, --cdn-receive-timeout-ms N\n"
          "                         give up a CDN download that cannot connect, or that\n"
          "                         receives nothing, this long (default: 60000, 30000)\n"
+         "  --cdn-download-timeout-ms N\n"
+         "                         end a CDN download still under way this long after it\n"
+         "                         began, however steadily it receives (default: 600000)\n"
          "  --workers N            requests handled at once (default: 32)\n"
          "  --io-threads N         threads running the sockets (default: one per core, at most 4)\n"
          "  --verbose              one line per request on stdout\n";
@@ -73,6 +76,8 @@ bool ParseAssetdOptions(int argc, char** argv, AssetdOptions* options, std::stri
       ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->cdnConnectTimeoutMs);
     } else if (name == "--cdn-receive-timeout-ms") {
       ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->cdnReceiveTimeoutMs);
+    } else if (name == "--cdn-download-timeout-ms") {
+      ok = ParseInt(value, 1, 24 * 3600 * 1000, &options->cdnDownloadTimeoutMs);
     } else if (name == "--workers") {
       ok = ParseInt(value, 1, 1024, &options->workers);
     } else if (name == "--io-threads") {

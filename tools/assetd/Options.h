@@ -14,7 +14,8 @@ struct AssetdOptions {
   int idleTimeoutMs = 30000;
   int requestTimeoutMs = 10000;  // a whole request from its first byte
   int cdnConnectTimeoutMs = 60000;  // WinINet's defaults (CdnClientOptions)
-  int cdnReceiveTimeoutMs = 30000;
+  int cdnReceiveTimeoutMs = 30000;  // no progress this long ends a download
+  int cdnDownloadTimeoutMs = 600000;  // a whole download, however it trickles
   int workers = 32;        // threads that run requests (downloads block)
   int ioThreads = 0;       // threads that run the sockets; 0: one per core, at most 4
 };

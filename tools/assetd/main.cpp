@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "AssetDaemon.h"
+#include "CacheFile.h"
 #include "CacheHitProbe.h"
 #include "HTTPServer.h"
 #include "Options.h"
@@ -91,9 +92,12 @@ int main(int argc, char** argv) {
   std::error_code ignored;
   std::filesystem::create_directories(options.cacheFolder, ignored);
   std::string cachePrefix = (std::filesystem::path(options.cacheFolder) / "").string();
+  // Downloads cut off by the end of an earlier run left temporary files.
+  RemoveUnfinishedCacheFiles(cachePrefix);
   CdnClientOptions cdnOptions;
   cdnOptions.connectTimeoutMs = static_cast<uint32_t>(options.cdnConnectTimeoutMs);
   cdnOptions.receiveTimeoutMs = static_cast<uint32_t>(options.cdnReceiveTimeoutMs);
+  cdnOptions.downloadTimeoutMs = static_cast<uint32_t>(options.cdnDownloadTimeoutMs);
   CHTTPServer responder(options.cdnBaseUrl.empty() ? std::string(kCdnBaseUrl) : options.cdnBaseUrl, cachePrefix,
                         CreatePlatformCdnClient(cdnOptions));
 
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
 #endif
 
   if (!daemon.Run()) {
-    // Downloads still block some workers; they cannot be interrupted.
+    // Downloads still block some workers; they end only by their time-outs.
     std::fprintf(stderr, "velmora-assetd: stopped with requests still under way\n");
     std::fflush(stdout);
     std::_Exit(0);

@@ -13,10 +13,15 @@
 //   windriver text HWND                      -> the window's text
 //   windriver children HWND                  -> "hwnd class left top right bottom" per child
 //   windriver style HWND                     -> the window's style, in hexadecimal
+//   windriver end-renderer TEXT              -> ends the velmora.exe renderer whose
+//                                               command line holds TEXT, as the task
+//                                               manager does (exit code 1); prints how many
 // A TITLE of "-" matches any title. Output goes to stdout and, when the
 // environment names one in VELMORA_DRIVER_OUT, to that file: a program started
 // inside Wine's virtual desktop has no console to print to.
 #include <windows.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,8 +72,49 @@ HWND FindTopLevel(const char* className, const char* title, bool listAll = false
   return search.found;
 }
 
+// Another process's command line, read from its process parameters.
+std::wstring CommandLineOf(HANDLE process) {
+  PROCESS_BASIC_INFORMATION info = {};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0) return L"";
+  PEB peb = {};
+  RTL_USER_PROCESS_PARAMETERS params = {};
+  if (!ReadProcessMemory(process, info.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+      !ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof params, nullptr)) {
+    return L"";
+  }
+  std::wstring text(params.CommandLine.Length / sizeof(wchar_t), L'\0');
+  if (!ReadProcessMemory(process, params.CommandLine.Buffer, &text[0], params.CommandLine.Length, nullptr)) {
+    return L"";
+  }
+  return text;
+}
+
+// Under Wine, a renderer killed from Linux ends with exit code 0, which
+// Chromium takes for a normal end; ended here it carries a real one.
+int EndRenderer(const std::wstring& token) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  int ended = 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"velmora.exe") != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE,
+                                 entry.th32ProcessID);
+    if (!process) continue;
+    std::wstring line = CommandLineOf(process);
+    if (line.find(L"--type=renderer") != std::wstring::npos && line.find(token) != std::wstring::npos &&
+        TerminateProcess(process, 1)) {
+      ++ended;
+    }
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return ended;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: windriver find|list|wait|point|post|close|text|children|style ...\n");
+  std::fprintf(stderr, "usage: windriver find|list|wait|point|post|close|text|children|style|end-renderer ...\n");
   return 2;
 }
 
@@ -106,6 +152,11 @@ int main(int argc, char** argv) {
                   className, rect.left, rect.top, rect.right, rect.bottom);
     }
     return 0;
+  }
+  if (command == "end-renderer" && argc == 3) {
+    int ended = EndRenderer(Widen(argv[2]));
+    std::printf("%d\n", ended);
+    return ended > 0 ? 0 : 1;
   }
   if (argc < 4) return Usage();
   if (command == "list") {

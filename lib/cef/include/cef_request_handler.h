@@ -14,6 +14,14 @@ class CefRequestHandler : public virtual CefBase {
     (void)browser, (void)frame, (void)request, (void)is_redirect;
     return false;
   }
+
+  typedef cef_termination_status_t TerminationStatus;
+
+  // The renderer process of |browser| ended unexpectedly: it crashed, was
+  // killed, or ended with an error code. Called on CEF's UI thread.
+  virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) {
+    (void)browser, (void)status;
+  }
 };
 
 #endif  // CEF_INCLUDE_CEF_REQUEST_HANDLER_H_

@@ -203,7 +203,16 @@ int CEF_CALLBACK OnBeforeBrowse(cef_request_handler_t* self, cef_browser_t* brow
   return RequestBridge::Get(self)->OnBeforeBrowse(CefBrowserFromC(browser), CefFrameFromC(frame),
                                                   CefRequestFromC(request), is_redirect != 0);
 }
-void FillRequest(cef_request_handler_t* t) { t->on_before_browse = &OnBeforeBrowse; }
+void CEF_CALLBACK OnRenderProcessTerminated(cef_request_handler_t* self, cef_browser_t* browser,
+                                           cef_termination_status_t status) {
+  CallbackScope scope(browser);
+  if (scope.skipped()) return;
+  RequestBridge::Get(self)->OnRenderProcessTerminated(CefBrowserFromC(browser), status);
+}
+void FillRequest(cef_request_handler_t* t) {
+  t->on_before_browse = &OnBeforeBrowse;
+  t->on_render_process_terminated = &OnRenderProcessTerminated;
+}
 
 // ---- CefKeyboardHandler ----
 

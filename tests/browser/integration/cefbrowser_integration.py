@@ -237,8 +237,12 @@ def test_browser_session(exe, results_dir, env, work):
     print("error page read back: " + body)
     check("error page is shown in the failed frame", body.count("<h2>Failed to load URL http://127.0.0.1:") == 1
           and "(-102).</h2>" in body, body)
+    # The heading, when it tries again and the link that tries at once.
     check("markup of the failed URL stays text",
-          body.startswith("undefined:1:") and "<svg" not in body and "&lt;svg" in body, body)
+          body.startswith("undefined:3:") and "<svg" not in body and "&lt;svg" in body, body)
+    check("the error page says it tries again and links to the failed URL",
+          "Trying again in 2 seconds." in body and 'href="http://127.0.0.1:%d/fail?a=1&amp;b=2#' % refused in body,
+          body)
 
     check("cache folder appears under the working directory",
           os.path.isdir(os.path.join(work, "cache")), os.listdir(work))

@@ -220,7 +220,7 @@ typedef struct _cef_load_handler_t {
                                      const cef_string_t* failedUrl);
 } cef_load_handler_t;
 
-// Left null apart from on_before_browse: a null entry gets CEF's default.
+// Left null apart from the entries we fill: a null entry gets CEF's default.
 typedef struct _cef_request_handler_t {
   cef_base_t base;
   int (CEF_CALLBACK* on_before_browse)(struct _cef_request_handler_t* self,
@@ -241,7 +241,9 @@ typedef struct _cef_request_handler_t {
   cef_unused_fn on_certificate_error;
   cef_unused_fn on_plugin_crashed;
   cef_unused_fn on_render_view_ready;
-  cef_unused_fn on_render_process_terminated;
+  void (CEF_CALLBACK* on_render_process_terminated)(
+      struct _cef_request_handler_t* self, cef_browser_t* browser,
+      cef_termination_status_t status);
 } cef_request_handler_t;
 
 typedef struct _cef_keyboard_handler_t {
@@ -330,6 +332,9 @@ static_assert(offsetof(cef_browser_t, get_main_frame) == 16 + 13 * 4, "browser s
 static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
 static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");
 static_assert(offsetof(cef_command_line_t, append_switch_with_value) == 16 + 15 * 4, "command line slot");
+// Entries libcef calls in our tables sit at these slots.
+static_assert(offsetof(cef_request_handler_t, on_render_process_terminated) == 16 + 14 * 4,
+              "request handler slot");
 #endif
 
 #endif  // CEF_INCLUDE_INTERNAL_CEF_C_INTERFACES_H_

@@ -186,6 +186,7 @@ typedef enum {
   ERR_NONE = 0,
   ERR_FAILED = -2,
   ERR_ABORTED = -3,
+  ERR_TIMED_OUT = -7,
   ERR_CONNECTION_REFUSED = -102,
   ERR_NAME_NOT_RESOLVED = -105,
 } cef_errorcode_t;
@@ -212,6 +213,13 @@ typedef enum {
   PID_BROWSER,
   PID_RENDERER,
 } cef_process_id_t;
+
+// How a renderer process ended unexpectedly.
+typedef enum {
+  TS_ABNORMAL_TERMINATION,  // a non-zero exit code
+  TS_PROCESS_WAS_KILLED,    // killed from outside
+  TS_PROCESS_CRASHED,       // an unhandled fault
+} cef_termination_status_t;
 
 }  // extern "C"
 
