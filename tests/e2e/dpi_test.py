@@ -84,6 +84,9 @@ def run_gtest(exe, pattern, dpi):
     result = subprocess.run([str(REPO / "scripts" / "wine-run.sh"), "--desktop", str(BIN / exe),
                              f"--gtest_filter={pattern}"], cwd=BIN, env=env, stdout=subprocess.PIPE,
                             stderr=subprocess.STDOUT, text=True, timeout=180)
+    for line in result.stdout.splitlines():
+        if line.startswith(("system DPI", "small icon")):
+            print(f"     {dpi} DPI: {exe}: {line.strip()}", flush=True)
     ran = result.stdout.count("[       OK ]")
     failed = [line for line in result.stdout.splitlines() if "Failure" in line or "FAILED  ]" in line]
     check(f"{dpi} DPI: {exe} {pattern}: {ran} passed, none failed", result.returncode == 0 and ran > 0,
