@@ -25,7 +25,14 @@ const char kScaledSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
   </VerticalLayout>
 </Window>)";
 
-int S(int value) { return CDPI::Scale(value); }
+// The expected rule, worked out here on its own: value * DPI / 96 to the
+// nearest pixel, halves away from zero, at the screen's DPI.
+int S(int value) {
+  HDC screen = ::GetDC(NULL);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(NULL, screen);
+  return (2 * value * dpi + (value < 0 ? -96 : 96)) / 192;
+}
 
 void ExpectRect(CControlUI* control, const RECT& expected) {
   ASSERT_NE(control, nullptr);

@@ -5,7 +5,6 @@
 #include "audio/AudioSession.h"
 #include "audio/CCoreAudioVolume.h"
 #include "ui/DuiFormFullScreen.h"
-#include "ui/Dpi.h"
 #include "ui/FullScreenMode.h"
 #include "ui/TrayIcon.h"
 #include "window_test_support.h"
@@ -69,9 +68,9 @@ TEST(TrayIcon, HidesTheWindowBehindASmallIconAndNoIconOutlivesIt) {
 TEST(FullScreenMode, TheBarIsItsScaledSizeCentredOnTheWorkArea) {
   const RECT work = WorkArea();
   const RECT bar = CFullScreenMode::BarRect(-7);
-  EXPECT_EQ(bar.right - bar.left, Dpi::Scale(CDuiFormFullScreen::kBarWidth));
-  EXPECT_EQ(bar.bottom - bar.top, Dpi::Scale(CDuiFormFullScreen::kBarHeight));
-  EXPECT_EQ(bar.left, (work.right - Dpi::Scale(210)) / 2);
+  EXPECT_EQ(bar.right - bar.left, AtScreenDpi(210));
+  EXPECT_EQ(bar.bottom - bar.top, AtScreenDpi(34));
+  EXPECT_EQ(bar.left, (work.right - AtScreenDpi(210)) / 2);
   EXPECT_EQ(bar.top, -7);
 }
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-int S(int value) { return CDPI::Scale(value); }
+int S(int value) { return AtScreenDpi(value); }
 
 class AtTheSystemDpi : public ::testing::Test {
  protected:

@@ -59,6 +59,14 @@ bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
   return true;
 }
 
+int AtScreenDpi(int value) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int twice = 2 * value * dpi;
+  return (twice + (value < 0 ? -96 : 96)) / 192;
+}
+
 RECT WindowRect(HWND window) {
   RECT rect = {};
   GetWindowRect(window, &rect);
