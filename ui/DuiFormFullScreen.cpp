@@ -61,7 +61,8 @@ LRESULT CDuiFormFullScreen::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 }
 
 // Slid up, the bar's bottom row (one pixel at 96 DPI: its border) stays on
-// screen for the mouse to touch; pulled down, its top row is just above it.
+// screen for the mouse to touch; pulled down, its top border row sits just
+// above the screen.
 int CDuiFormFullScreen::HiddenOffset() { return Dpi::Scale(1) - Dpi::Scale(kBarHeight); }
 int CDuiFormFullScreen::ShownOffset() { return -Dpi::Scale(1); }
 

@@ -78,7 +78,8 @@ void DrawGlyph(HDC hDC, const RECT& rc, LPCTSTR glyph, DWORD argb) {
     Square(hDC, cx - h, cy - h, 2 * h);
   } else if (lstrcmpiW(glyph, L"restore") == 0) {
     Square(hDC, cx - h, cy - h + s(2), 2 * h - s(2));
-    POINT back[4] = {{cx - h + s(2), cy - h + s(2)}, {cx - h + s(2), cy - h}, {cx + h, cy - h}, {cx + h, cy + h - s(2)}};
+    POINT back[4] = {
+        {cx - h + s(2), cy - h + s(2)}, {cx - h + s(2), cy - h}, {cx + h, cy - h}, {cx + h, cy + h - s(2)}};
     ::Polyline(hDC, back, 4);
     Line(hDC, cx + h, cy + h - s(2), cx + h - s(2), cy + h - s(2));
   } else if (lstrcmpiW(glyph, L"close") == 0) {
