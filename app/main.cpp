@@ -12,6 +12,7 @@
 #include "app/cef_startup.h"
 #include "app/crash_dump.h"
 #include "app/profile_lock.h"
+#include "app/update_client.h"
 #include "browser/simple_app.h"
 #include "include/cef_app.h"
 #include "res/resource.h"
@@ -53,6 +54,7 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   CefSettings settings;
   FillCefSettings(settings, cache_path);
   CefInitialize(main_args, settings, app.get(), nullptr);
+  StartUpdateCheck();  // in the background: the login window does not wait
 
   CPaintManagerUI::SetInstance(hInstance);
   CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
@@ -74,5 +76,6 @@ int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
   ::CoUninitialize();
   CefRunMessageLoop();  // returns at once: CEF has been shut down already
   CefShutdown();
+  ApplyUpdateAtExit();  // a verified update's installer, now that CEF is gone
   return 0;
 }

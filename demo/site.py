@@ -33,7 +33,14 @@ A command's SECONDS count from the first request for HOST after it, so that
 Those requests are logged with "<TAB>refused <T>" or "<TAB>stalled <T>", T
 being the seconds since the site started.
 
-  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048] [--control]
+With --updates DIR the files of DIR are served under /updates/ (the update
+feed and installers that scripts/package.sh writes): on the client's hosts
+through the proxy, over HTTPS too, and on 127.0.0.1 itself. A query
+"?cut=N" announces the whole length but sends only N bytes and closes, as a
+broken connection would.
+
+  site.py --http-port 0 --https-port 0 --log requests.log --ready ready.json [--game 2048]
+          [--control] [--updates DIR] [--cert-dir DIR]
 """
 import argparse
 import http.server
@@ -144,6 +151,7 @@ def read_commands():
             Cuts.set(words[0], words[1], float(words[2]))
 
 
+UPDATES = "/updates/"
 # Downloads and the site's certificate live in the project's cache.
 CACHE = pathlib.Path(os.environ.get("VELMORA_CACHE") or
                      pathlib.Path(os.environ.get("XDG_CACHE_HOME") or pathlib.Path.home() / ".cache") / "velmora")
@@ -154,6 +162,7 @@ class Site(http.server.BaseHTTPRequestHandler):
     log_lock = threading.Lock()
     log_path = None
     game_dir = None  # the 2048 game's folder when it is the game page
+    updates_dir = None  # the folder served under /updates/
 
     def log_message(self, *args):  # the request log replaces stderr chatter
         pass
@@ -255,6 +264,8 @@ class Site(http.server.BaseHTTPRequestHandler):
             self.send_bytes(200, "text/html; charset=utf-8", self.page("game.html"))
         elif bare.startswith(GAME_2048) and self.game_dir:
             self.send_game_file(bare[len(GAME_2048):])
+        elif bare.startswith(UPDATES) and self.updates_dir:
+            self.send_update_file(bare[len(UPDATES):], path.split("?", 1)[1] if "?" in path else "")
         elif bare == "/news.html":
             self.send_bytes(200, "text/html; charset=utf-8", self.page("news.html"))
         elif bare in ASSETS:
@@ -271,6 +282,25 @@ class Site(http.server.BaseHTTPRequestHandler):
             return
         content_type = mimetypes.guess_type(target.name)[0] or "application/octet-stream"
         self.send_bytes(200, content_type, target.read_bytes())
+
+    def send_update_file(self, relative, query):
+        """A file of the updates folder; "cut=N" breaks it off after N bytes."""
+        target = (self.updates_dir / relative).resolve()
+        if self.updates_dir not in target.parents or not target.is_file():
+            self.send_bytes(404, "text/html; charset=utf-8", b"<h1>Not here</h1>")
+            return
+        body = target.read_bytes()
+        cut = dict(p.split("=", 1) for p in query.split("&") if "=" in p).get("cut")
+        if cut is None:
+            self.send_bytes(200, "application/octet-stream", body)
+            return
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:int(cut)])
+        self.wfile.flush()
+        self.close_connection = True
 
     do_HEAD = do_GET
 
@@ -298,6 +328,7 @@ def main():
     parser.add_argument("--game-dir", help="the 2048 game's folder (default: the cache's games/2048)")
     parser.add_argument("--control", action="store_true",
                         help="read refuse/stall commands on standard input")
+    parser.add_argument("--updates", help="a folder served under /updates/ (update feeds and installers)")
     args = parser.parse_args()
 
     if args.game == "2048":
@@ -306,6 +337,8 @@ def main():
             parser.error(f"no 2048 game in {folder}: run scripts/setup.d/game-2048.sh")
         Site.game_dir = folder.resolve()
 
+    if args.updates:
+        Site.updates_dir = pathlib.Path(args.updates).resolve()
     Site.log_path = args.log
     open(args.log, "w").close()
     plain = http.server.ThreadingHTTPServer(("127.0.0.1", args.http_port), Site)

@@ -281,7 +281,8 @@ def main():
 
     cert, key = WORK / "signing-cert.pem", WORK / "signing-key.pem"
     made = subprocess.CompletedProcess([], 0, "") if "--reuse-packages" in sys.argv else run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-               "/CN=Velmora test signing", "-addext", "extendedKeyUsage=codeSigning",
+               "/CN=Velmora test signing", "-addext", "basicConstraints=critical,CA:FALSE",
+               "-addext", "extendedKeyUsage=codeSigning",
                "-addext", "keyUsage=critical,digitalSignature", "-keyout", key, "-out", cert)
     if not check("a throwaway code-signing certificate is made", made.returncode == 0, made.stdout):
         return
