@@ -27,11 +27,15 @@ const DWORD kLoginExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 }  // namespace
 
 int APIENTRY wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
+  // Before anything can read the screen's DPI, in this process and in every
+  // sub-process: the browsers render at the display's scale, and the toolkit
+  // and the windows scale their 96-DPI pixel values by the same factor.
+  CefEnableHighDPISupport();
   ::CoInitialize(nullptr);
   ::OleInitialize(nullptr);
 
   CefMainArgs main_args(hInstance);
-  CefRefPtr<SimpleApp> app(new SimpleApp());
+  CefRefPtr<SimpleApp> app(new SimpleApp(DuiLib::CDPI::GetDPI()));
 
   // A CEF sub-process ends here with CEF's exit code.
   int exit_code = CefExecuteProcess(main_args, app.get(), nullptr);

@@ -5,12 +5,19 @@
 #ifndef VELMORA_BROWSER_SIMPLE_APP_H_
 #define VELMORA_BROWSER_SIMPLE_APP_H_
 
+#include <string>
+
 #include "include/cef_app.h"
 #include "include/cef_render_process_handler.h"
 
 class SimpleApp : public CefApp, public CefBrowserProcessHandler, public CefRenderProcessHandler {
  public:
-  SimpleApp() = default;
+  // |systemDpi|: the screen's DPI, by which the pages are scaled.
+  explicit SimpleApp(int systemDpi = kDefaultDpi) : m_systemDpi(systemDpi) {}
+
+  static const int kDefaultDpi = 96;
+  // The device scale factor for a DPI, as the switch writes it: "1.25", "2".
+  static std::string ScaleFactorText(int dpi);
 
   // CefApp
   void OnBeforeCommandLineProcessing(const CefString& process_type,
@@ -26,6 +33,7 @@ class SimpleApp : public CefApp, public CefBrowserProcessHandler, public CefRend
                         CefRefPtr<CefV8Context> context) override;
 
  private:
+  int m_systemDpi;
   IMPLEMENT_REFCOUNTING(SimpleApp);
 };
 

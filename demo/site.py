@@ -19,7 +19,9 @@ script that tries to reach foreign hosts and the player's own machine
 
 The portal page gives a browser without one a persistent cookie "visitor"
 with a number of its own, so that a test can tell which profile a client runs
-on. The game page reports each key it receives as a request to /keys.
+on. The game page reports each key it receives as a request to /keys; the
+portal and the game page report their devicePixelRatio and CSS size to
+/screen (page=, dpr=, w=, h=) when they load and when they are resized.
 
 The client's host names lead here because the site is also the browser's
 proxy (--proxy-server=127.0.0.1:HTTP_PORT): plain requests arrive with their
@@ -275,7 +277,7 @@ class Site(http.server.BaseHTTPRequestHandler):
             return
         if bare == "/wd/wd-vlmr/index.htm":
             self.send_bytes(200, "text/html; charset=utf-8", self.page("portal.htm"), self.visitor_cookie())
-        elif bare == "/keys":
+        elif bare in ("/keys", "/screen"):
             self.send_bytes(204, "text/plain", b"")
         elif bare.startswith("/swtest.html"):  # the client appends "&loginType=5" without a "?"
             self.send_bytes(200, "text/html; charset=utf-8", self.page("swtest.html"))

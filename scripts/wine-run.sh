@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one Windows executable under Wine in the project's Wine environment.
 #   scripts/wine-run.sh [--desktop] prog.exe [args...]
-# --desktop runs it inside Wine's virtual desktop, as the client runs for real.
+# --desktop runs it inside Wine's virtual desktop, as the client runs for real:
+# 1280 x 800, or VELMORA_DESKTOP_SIZE (such as 1920x1200).
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
@@ -28,7 +29,8 @@ if [ "$desktop" = 1 ]; then
   } > "$rcdir/run.bat"
   # Now and then a new desktop starts nothing (no exit code written): try once more.
   for attempt in 1 2; do
-    wine explorer "/desktop=${VELMORA_DESKTOP:-velmora$$-$attempt},1280x800" cmd /c "$(winepath -w "$rcdir/run.bat")"
+    wine explorer "/desktop=${VELMORA_DESKTOP:-velmora$$-$attempt},${VELMORA_DESKTOP_SIZE:-1280x800}" \
+         cmd /c "$(winepath -w "$rcdir/run.bat")"
     [ -f "$rcdir/rc.txt" ] && break
     echo "wine-run.sh: the virtual desktop ran nothing (attempt $attempt)" >&2
   done

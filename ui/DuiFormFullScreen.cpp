@@ -1,6 +1,8 @@
 #include "ui/DuiFormFullScreen.h"
 
 #include "app/app_messages.h"
+#include "ui/Dpi.h"
+#include "ui/FullScreenMode.h"
 
 using namespace DuiLib;
 
@@ -38,7 +40,7 @@ LRESULT CDuiFormFullScreen::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
     AskToLeaveFullScreen();
   } else if (uMsg == WM_TIMER) {
     ::KillTimer(m_hWnd, kHideTimer);
-    PlaceBar(-(kBarHeight - 1));  // one pixel row stays on screen
+    PlaceBar(HiddenOffset());
     m_barShown = false;
   }
   return result;
@@ -52,23 +54,20 @@ void CDuiFormFullScreen::OnClick(TNotifyUI& msg) {
 LRESULT CDuiFormFullScreen::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled) {
   bHandled = FALSE;  // the toolkit still tracks the mouse over its controls
   if (m_barShown) return 0;
-  PlaceBar(-1);
+  PlaceBar(ShownOffset());
   m_barShown = true;
   ::SetTimer(m_hWnd, kHideTimer, kHideDelayMs, nullptr);
   return 0;
 }
 
+// Slid up, the bar's bottom row (one pixel at 96 DPI: its border) stays on
+// screen for the mouse to touch; pulled down, its top border row sits just
+// above the screen.
+int CDuiFormFullScreen::HiddenOffset() { return Dpi::Scale(1) - Dpi::Scale(kBarHeight); }
+int CDuiFormFullScreen::ShownOffset() { return -Dpi::Scale(1); }
+
 void CDuiFormFullScreen::PlaceBar(int dy) {
-  RECT bar = {0, 0, kBarWidth, kBarHeight};
-  RECT work = {};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  if (bar.right > work.right) {
-    // A work area narrower than the bar: align the right edges.
-    bar.left -= bar.right - work.right;
-    bar.right = work.right;
-  }
-  int dx = (work.right - bar.right + bar.left) / 2;
-  ::OffsetRect(&bar, dx, dy);
+  RECT bar = CFullScreenMode::BarRect(dy);
   ::SetWindowPos(m_hWnd, HWND_TOPMOST, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
   ShowWindow(true, false);

@@ -26,13 +26,17 @@ class CDuiFormFullScreen : public CXMLWnd {
   // The bar is pulled down.
   bool m_barShown;
 
+  // The bar's size at 96 DPI; CFullScreenMode::BarRect scales and places it.
   static const int kBarWidth = 210;
   static const int kBarHeight = 34;
   static const UINT kHideTimer = 1;
   static const UINT kHideDelayMs = 3000;
+  // The bar's top edge when slid up (-33 at 96 DPI) and pulled down (-1).
+  static int HiddenOffset();
+  static int ShownOffset();
 
  private:
-  // Centres the 210 x 34 bar over the work area's width, dy pixels down.
+  // Puts the bar, on top of everything, dy pixels below the top of the screen.
   void PlaceBar(int dy);
   void AskToLeaveFullScreen();
 

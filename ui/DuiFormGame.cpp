@@ -1,12 +1,9 @@
 #include "ui/DuiFormGame.h"
 
 #include "app/app_messages.h"
-#include "app/app_util.h"
-#include "audio/CCoreAudioVolume.h"
 #include "browser/posted_text.h"
 #include "browser/simple_handler.h"
-#include "res/resource.h"
-#include "ui/DuiFormFullScreen.h"
+#include "ui/Dpi.h"
 #include "ui/OpenExternal.h"
 #include "velmora_operator.h"
 
@@ -15,13 +12,8 @@ using namespace DuiLib;
 namespace {
 const DWORD kGameStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
 const DWORD kGameExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-const DWORD kFullScreenStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // no frame at all
-const DWORD kBarExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE;
-// The bar is made hidden and shown without activation, so that the keyboard
-// stays with the game page.
-const DWORD kBarStyle = kGameStyle & ~WS_VISIBLE;
-
-static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full structure");
+// The browser's insets from the client area's edges outside full screen.
+const RECT kBrowserInsets = {2, CDuiFormGame::kTopBarHeight, 1, 2};
 
 RECT WorkArea() {
   RECT work = {};
@@ -41,18 +33,13 @@ CDuiFormGame::CDuiFormGame()
       m_pClient(new SimpleHandler()),
       m_pTopBar(nullptr),
       m_pTitle(nullptr),
-      m_soundOn(true),
-      m_trayData(),
-      m_trayAdded(false),
-      m_hiddenToTray(false),
-      m_fullScreen(false),
-      m_savedPlacement(),
-      m_pFullScreenBar(nullptr),
-      m_windowMade(false),
-      m_comInitialized(false) {
-  m_trayData.cbSize = sizeof(NOTIFYICONDATAW);
-  m_savedPlacement.length = sizeof(WINDOWPLACEMENT);
-}
+      m_soundOn(m_audio.m_soundOn),
+      m_trayData(m_tray.m_trayData),
+      m_trayAdded(m_tray.m_trayAdded),
+      m_hiddenToTray(m_tray.m_hiddenToTray),
+      m_fullScreen(m_fullScreenMode.m_fullScreen),
+      m_pFullScreenBar(m_fullScreenMode.m_pFullScreenBar),
+      m_windowMade(false) {}
 
 CDuiFormGame::~CDuiFormGame() = default;  // m_pClient releases its reference
 
@@ -78,16 +65,12 @@ SIZE CDuiFormGame::WindowSize() const {
   // No work area: the size the layout asks for, which respects its minimum.
   SIZE layout = m_PaintManager.GetInitSize();
   if (layout.cx > 0 && layout.cy > 0) return layout;
-  return SIZE{kFallbackBrowserWidth, kFallbackBrowserHeight + kTopBarHeight};
+  return SIZE{Dpi::Scale(kFallbackBrowserWidth), Dpi::Scale(kFallbackBrowserHeight + kTopBarHeight)};
 }
 
 void CDuiFormGame::InitWindow() {
   m_windowMade = true;
-  // Start-up's apartment usually refuses this (RPC_E_CHANGED_MODE); an
-  // initialisation that took is undone when the game ends.
-  m_comInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  CCoreAudioVolume::OpenRenderDevices();
-  CCoreAudioVolume::SetSessionMute(!m_soundOn);
+  m_audio.Open();
 
   CreateBrowser();
 
@@ -100,9 +83,10 @@ void CDuiFormGame::InitWindow() {
 }
 
 void CDuiFormGame::CreateBrowser() {
-  RECT area = {0, kTopBarHeight, m_rcArea.right, m_rcArea.bottom};
+  const int top = Dpi::Scale(kTopBarHeight);
+  RECT area = {0, top, m_rcArea.right, m_rcArea.bottom};
   if (m_rcArea.right == 0) {
-    area = RECT{0, kTopBarHeight, kFallbackBrowserWidth, kTopBarHeight + kFallbackBrowserHeight};
+    area = RECT{0, top, Dpi::Scale(kFallbackBrowserWidth), top + Dpi::Scale(kFallbackBrowserHeight)};
   }
   CefWindowInfo info;
   info.SetAsChild(m_hWnd, area);  // child, visible, clipping, tab stop
@@ -129,11 +113,10 @@ void CDuiFormGame::Layout() {
   int h = rc.bottom - rc.top;
   int cx = ::GetSystemMetrics(SM_CXSCREEN);
   int cy = ::GetSystemMetrics(SM_CYSCREEN);
-  RECT bar = {0, 0, w, m_pTopBar ? m_pTopBar->GetHeight() : kTopBarHeight};
+  RECT bar = {0, 0, w, m_pTopBar ? m_pTopBar->GetHeight() : Dpi::Scale(kTopBarHeight)};
 
   if (m_fullScreen) {
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kFullScreenStyle));
-    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, cx, cy, 0);
+    m_fullScreenMode.CoverScreen(m_hWnd);
   } else if (m_pTopBar) {
     m_pTopBar->SetPos(bar);
   }
@@ -146,8 +129,12 @@ void CDuiFormGame::Layout() {
         ::MoveWindow(browserWnd, 0, 0, cx, cy, TRUE);
       } else {
         if (m_pTopBar) m_pTopBar->SetPos(bar);
-        // Inset by the window's frame: 2 left, 1 right, 2 bottom.
-        ::MoveWindow(browserWnd, 2, kTopBarHeight, w - 3, h - 34, TRUE);
+        // Below the top bar, inset by the window's frame: 2 left, 1 right,
+        // 2 bottom at 96 DPI.
+        RECT inset = {Dpi::Scale(kBrowserInsets.left), Dpi::Scale(kBrowserInsets.top),
+                      Dpi::Scale(kBrowserInsets.right), Dpi::Scale(kBrowserInsets.bottom)};
+        ::MoveWindow(browserWnd, inset.left, inset.top, w - inset.left - inset.right, h - inset.top - inset.bottom,
+                     TRUE);
       }
       ::UpdateWindow(m_hWnd);
     }
@@ -158,59 +145,13 @@ void CDuiFormGame::Layout() {
   ::UpdateWindow(m_hWnd);
 }
 
-void CDuiFormGame::HideToTray() {
-  m_hiddenToTray = true;
-  m_trayData.hWnd = m_hWnd;
-  m_trayData.uID = kTrayIconId;
-  m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  m_trayData.uCallbackMessage = WM_TRAY_NOTIFY;
-  m_trayData.hIcon = ::LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(IDI_VELMORA));
-  lstrcpynW(m_trayData.szTip, VELMORA_OPERATOR_PRODUCT_W, ARRAYSIZE(m_trayData.szTip));
-  m_trayAdded = ::Shell_NotifyIconW(NIM_ADD, &m_trayData) != FALSE;
-  ShowWindow(false, true);
-}
-
-void CDuiFormGame::RestoreFromTray() {
-  m_hiddenToTray = false;
-  ShowWindow(true, true);
-  if (m_trayAdded) {
-    m_trayData.uFlags = 0;
-    ::Shell_NotifyIconW(NIM_DELETE, &m_trayData);
-  }
-}
-
 void CDuiFormGame::EnterFullScreen() {
   // The bar first: when it cannot be made (FormFullScreen.xml missing or
   // damaged) the button does nothing, and the keyboard goes back to the page.
-  CDuiFormFullScreen* bar = new CDuiFormFullScreen();
-  if (!bar->Create(m_hWnd, _T("FormGame"), kBarStyle, kBarExStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                   CW_USEDEFAULT, nullptr)) {
-    delete bar;
-    FocusBrowser();
-    return;
+  if (m_fullScreenMode.Enter(m_hWnd)) {
+    Layout();
+    m_fullScreenMode.ShowBar();
   }
-
-  RECT work = WorkArea();
-  m_fullScreen = true;
-  ::GetWindowPlacement(m_hWnd, &m_savedPlacement);
-
-  int cx = ::GetSystemMetrics(SM_CXSCREEN);
-  int cy = ::GetSystemMetrics(SM_CYSCREEN);
-  WINDOWPLACEMENT whole = {};
-  whole.length = sizeof(WINDOWPLACEMENT);
-  whole.showCmd = SW_SHOWNORMAL;
-  // The whole screen, in workspace coordinates.
-  whole.rcNormalPosition = RECT{-work.left, -work.top, cx - work.left, cy - work.top};
-  ::SetWindowPlacement(m_hWnd, &whole);
-  ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, cx, cy, 0);
-  Layout();
-
-  m_pFullScreenBar = bar;
-  ::SetWindowPos(m_pFullScreenBar->GetHWND(), nullptr, cx / 2 - CDuiFormFullScreen::kBarWidth / 2, 0,
-                 CDuiFormFullScreen::kBarWidth, CDuiFormFullScreen::kBarHeight,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  m_pFullScreenBar->m_hTargetWnd = m_hWnd;
-  m_pFullScreenBar->ShowWindow(true, false);
   // The click on the full-screen button left the keyboard with this window.
   FocusBrowser();
 }
@@ -219,13 +160,7 @@ void CDuiFormGame::LeaveFullScreen() {
   // Back to the style the window was made with. (Adding WS_CHILD here would
   // turn this top-level window into a child of its hidden owner: it would no
   // longer activate, take the keyboard or lay out its browser.)
-  ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(kGameStyle));
-  m_fullScreen = false;
-  ::SetWindowPlacement(m_hWnd, &m_savedPlacement);
-  if (m_pFullScreenBar) {
-    ::SendMessageW(m_pFullScreenBar->GetHWND(), WM_CLOSE, 0, 0);
-    m_pFullScreenBar = nullptr;
-  }
+  m_fullScreenMode.Leave(m_hWnd, kGameStyle);
   // When the normal placement is as large as the screen (a work area with
   // no taskbar), restoring it sends no WM_SIZE: lay out here, or the browser
   // would stay over the top bar.
@@ -243,16 +178,10 @@ void CDuiFormGame::FocusBrowser() {
 void CDuiFormGame::EndGame() {
   // A window whose creation failed opened nothing and has nobody to tell.
   if (!m_windowMade) return;
-  CCoreAudioVolume::CloseRenderDevices();
-  if (m_comInitialized) ::CoUninitialize();
-  m_comInitialized = false;
-  if (m_trayAdded && m_hiddenToTray) {
-    m_trayData.uFlags = 0;
-    ::Shell_NotifyIconW(NIM_DELETE, &m_trayData);
-    m_trayAdded = false;
-  }
+  m_audio.Close();
+  m_tray.Remove();
   // The bar is owned by this window and goes with it.
-  m_pFullScreenBar = nullptr;
+  m_fullScreenMode.ForgetBar();
   if (m_hCreatorWnd) ::PostMessageW(m_hCreatorWnd, WM_SHOW_LOGIN, 0, 0);
 }
 
@@ -280,7 +209,7 @@ LRESULT CDuiFormGame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_ESCAPE && m_fullScreen) LeaveFullScreen();
       break;
     case WM_TRAY_NOTIFY:
-      if (lParam == WM_LBUTTONUP || lParam == WM_LBUTTONDBLCLK) RestoreFromTray();
+      if (lParam == WM_LBUTTONUP || lParam == WM_LBUTTONDBLCLK) m_tray.RestoreWindow();
       break;
     case WM_EXIT_FULLSCREEN:
       if (m_fullScreen) LeaveFullScreen();
@@ -320,11 +249,9 @@ LRESULT CDuiFormGame::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL
 void CDuiFormGame::OnClick(TNotifyUI& msg) {
   CDuiString name = msg.pSender->GetName();
   if (name == _T("rechargebtn")) {
-    bool wasOn = m_soundOn;
-    m_soundOn = !m_soundOn;
-    CCoreAudioVolume::SetSessionMute(wasOn);
+    m_audio.Toggle();
   } else if (name == _T("bosskeybtn")) {
-    HideToTray();
+    m_tray.HideWindow(m_hWnd);
   } else if (name == _T("fullscreenbtn")) {
     EnterFullScreen();
   }

@@ -1,16 +1,19 @@
 #pragma once
 // The window in which the game is played: the game page in its own browser
-// below a 32-pixel top bar, with the title, a boss key that hides the game
-// behind a tray icon, full screen with a sliding bar, a sound switch, reload,
-// and opening of addresses in the system browser.
+// below a 32-pixel top bar (at 96 DPI), with the title, the title-bar buttons,
+// and routing of the client's messages. The boss key's tray icon, full screen
+// and the sound have owners of their own (CTrayIcon, CFullScreenMode,
+// CAudioSession).
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
+#include "audio/AudioSession.h"
 #include "include/cef_browser.h"
 #include "ui/CXMLWnd.h"
+#include "ui/FullScreenMode.h"
+#include "ui/TrayIcon.h"
 
 class CDuiFormFullScreen;
 class SimpleHandler;
@@ -41,16 +44,21 @@ class CDuiFormGame : public CXMLWnd {
   CefRefPtr<SimpleHandler> m_pClient;
   DuiLib::CControlUI* m_pTopBar;
   DuiLib::CControlUI* m_pTitle;
-  bool m_soundOn;
-  NOTIFYICONDATAW m_trayData;
-  bool m_trayAdded;
-  bool m_hiddenToTray;
-  bool m_fullScreen;
-  WINDOWPLACEMENT m_savedPlacement;
-  CDuiFormFullScreen* m_pFullScreenBar;
 
+  CAudioSession m_audio;
+  CTrayIcon m_tray;
+  CFullScreenMode m_fullScreenMode;
+  // The owners' state under the window's own names, read-only.
+  const bool& m_soundOn;
+  const NOTIFYICONDATAW& m_trayData;
+  const bool& m_trayAdded;
+  const bool& m_hiddenToTray;
+  const bool& m_fullScreen;
+  CDuiFormFullScreen* const& m_pFullScreenBar;
+
+  // Pixel values at 96 DPI; the code scales them (Dpi::Scale).
   static const int kTopBarHeight = 32;
-  static const UINT kTrayIconId = 102;
+  static const UINT kTrayIconId = CTrayIcon::kIconId;
   // The browser's size when the creator could not read the work area.
   static const int kFallbackBrowserWidth = 627;
   static const int kFallbackBrowserHeight = 374;
@@ -63,8 +71,6 @@ class CDuiFormGame : public CXMLWnd {
   void CreateBrowser();
   void CenterAndShow();
   void Layout();
-  void HideToTray();
-  void RestoreFromTray();
   void EnterFullScreen();
   void LeaveFullScreen();
   // Gives the keyboard to the game page.
@@ -75,6 +81,4 @@ class CDuiFormGame : public CXMLWnd {
 
   // InitWindow has run: the layout was built and the window is the game's.
   bool m_windowMade;
-  // InitWindow's own COM initialisation took and is undone by EndGame.
-  bool m_comInitialized;
 };

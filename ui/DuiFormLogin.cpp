@@ -12,6 +12,7 @@
 #include "include/cef_frame.h"
 #include "ui/DuiFormGame.h"
 #include "ui/DuiFormLoginBrowser.h"
+#include "ui/Dpi.h"
 #include "ui/OpenExternal.h"
 #include "ui/SiteAddresses.h"
 
@@ -52,8 +53,8 @@ void CDuiFormLogin::InitWindow() {
   m_pLoginBrowser = new CDuiFormLoginBrowser();
   m_pLoginBrowser->Create(m_hWnd, _T("LoginBrowser"), kLoginBrowserStyle, kLoginBrowserExStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr);
-  ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + kFirstBrowserOffset.x,
-                 rc.top + kFirstBrowserOffset.y, 0, 0, kKeepPlaceFlags);
+  POINT first = Dpi::Scale(kFirstBrowserOffset);
+  ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + first.x, rc.top + first.y, 0, 0, kKeepPlaceFlags);
   m_pLoginBrowser->ShowWindow(true, true);
 
   m_pCheckBox = m_PaintManager.FindControl(_T("CheckBox"));
@@ -66,8 +67,8 @@ void CDuiFormLogin::PlaceLoginBrowser(POINT offset) {
   RECT rc;
   ::GetWindowRect(m_hWnd, &rc);
   if (m_pLoginBrowser) {
-    ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + offset.x, rc.top + offset.y, 0, 0,
-                   kKeepPlaceFlags);
+    POINT at = Dpi::Scale(offset);
+    ::SetWindowPos(m_pLoginBrowser->GetHWND(), nullptr, rc.left + at.x, rc.top + at.y, 0, 0, kKeepPlaceFlags);
   }
 }
 

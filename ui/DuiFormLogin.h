@@ -26,11 +26,12 @@ class CDuiFormLogin : public CXMLWnd {
   DuiLib::CControlUI* m_pCombo;
 
   // Where the login browser window sits, from this window's top-left corner:
-  // first at creation, then after every move.
+  // first at creation, then after every move (at 96 DPI; scaled when used).
   static const POINT kFirstBrowserOffset;
   static const POINT kBrowserOffset;
 
  private:
+  // Places the login browser window at |offset| (96 DPI) from this window.
   void PlaceLoginBrowser(POINT offset);
   void HandOver(const wchar_t* url);
   void ShowAgain();

@@ -5,6 +5,7 @@
 #include "app/app_util.h"
 #include "browser/simple_handler.h"
 #include "include/cef_browser.h"
+#include "ui/Dpi.h"
 #include "ui/SiteAddresses.h"
 
 using namespace DuiLib;
@@ -25,7 +26,7 @@ void CDuiFormLoginBrowser::InitWindow() {
   settings.local_storage = STATE_ENABLED;
 
   CefWindowInfo info;
-  info.SetAsChild(m_hWnd, RECT{0, 0, kBrowserWidth, kBrowserHeight});
+  info.SetAsChild(m_hWnd, RECT{0, 0, Dpi::Scale(kBrowserWidth), Dpi::Scale(kBrowserHeight)});
 
   // This window hosts the portal: F11 and the portal's recovery come here.
   g_pSimpleHandler->m_hHostWnd = m_hWnd;

@@ -19,6 +19,7 @@ class CDuiFormLoginBrowser : public CXMLWnd {
   // Gives the keyboard to the portal page, once its browser exists.
   void FocusPortal();
 
+  // The portal's area at 96 DPI, from the window's top-left corner.
   static const int kBrowserWidth = 630;
   static const int kBrowserHeight = 385;
 };

@@ -130,6 +130,9 @@ class FakeContextMenuParams : public CefContextMenuParams {
 class FakeCommandLine : public CefCommandLine {
  public:
   void AppendSwitch(const CefString& name) override { switches.push_back(name.ToWString()); }
+  void AppendSwitchWithValue(const CefString& name, const CefString& value) override {
+    switches.push_back(L"--" + name.ToWString() + L"=" + value.ToWString());
+  }
   bool HasSwitch(const CefString& name) override {
     for (auto& s : switches)
       if (s == name.ToWString()) return true;

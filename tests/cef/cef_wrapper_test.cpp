@@ -377,6 +377,18 @@ TEST(AppBridge, RenderersAskTheAppBeforeEveryNavigation) {
   EXPECT_TRUE(app->HasOneRef());
 }
 
+TEST(AppBridge, TheScaleSwitchTakesItsValueThroughTheCTable) {
+  CefRefPtr<SimpleApp> app = new SimpleApp(144);
+  cef_app_t* table = CefAppToC(app.get());
+  FakeCCommandLine line;
+  cef_string_t type = CefString(L"").AsBorrowed();
+  table->on_before_command_line_processing(table, &type, line.Give());
+  ASSERT_EQ(line.switches.size(), 4u);
+  EXPECT_EQ(line.switches[3], L"--force-device-scale-factor=1.5");
+  EXPECT_EQ(line.refs, 0);
+  table->base.release(&table->base);
+}
+
 // ---- Lifecycle without an initialised CEF ----
 
 // A client that records the renderer deaths it is told of.

@@ -69,6 +69,11 @@ struct FakeCCommandLine : FakeC<cef_command_line_t> {
     table.append_switch = [](cef_command_line_t* self, const cef_string_t* name) CEF_CALLBACK {
       reinterpret_cast<FakeCCommandLine*>(self)->switches.push_back(std::wstring(name->str, name->length));
     };
+    table.append_switch_with_value = [](cef_command_line_t* self, const cef_string_t* name,
+                                        const cef_string_t* value) CEF_CALLBACK {
+      reinterpret_cast<FakeCCommandLine*>(self)->switches.push_back(
+          L"--" + std::wstring(name->str, name->length) + L"=" + std::wstring(value->str, value->length));
+    };
   }
 };
 

@@ -12,3 +12,4 @@ void cef_quit_message_loop(void) {}
 int cef_browser_host_create_browser(void) { return 1; }
 void cef_string_userfree_utf16_free(void) {}
 int cef_currently_on(void) { return 0; }
+void cef_enable_highdpi_support(void) {}

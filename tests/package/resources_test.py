@@ -80,8 +80,11 @@ def main():
     controls = [e.attrib for e in root.iter(f"{ASM_V1}assemblyIdentity")
                 if e.get("name") == "Microsoft.Windows.Common-Controls"]
     check("Common Controls 6", [c.get("version") for c in controls] == ["6.0.0.0"], controls)
-    dpi = [e.tag for e in root.iter() if e.tag.split("}")[-1].lower() in ("dpiaware", "dpiawareness")]
-    check("no DPI awareness is declared", not dpi, dpi)
+    dpi = [(e.tag.split("}")[-1], (e.text or "").strip()) for e in root.iter()
+           if e.tag.split("}")[-1].lower() in ("dpiaware", "dpiawareness")]
+    check("system DPI awareness is declared (dpiAware true, not per monitor)", dpi == [("dpiAware", "true")], dpi)
+    settings = [e.tag for e in root.iter(f"{ASM_V3}windowSettings")]
+    check("dpiAware sits in the application's windowSettings", len(settings) == 1, settings)
 
 
 if __name__ == "__main__":

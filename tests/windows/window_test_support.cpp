@@ -8,6 +8,9 @@ WindowTestEnvironment* g_environment = nullptr;
 }
 
 WindowTestEnvironment::WindowTestEnvironment() {
+  // Aware of the system DPI, as the client's manifest makes it, before the
+  // toolkit first reads the DPI.
+  SetProcessDPIAware();
   CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
   CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + _T("skin"));
   g_environment = this;
@@ -54,6 +57,14 @@ bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name) {
   if (!PostClick(manager, window, name)) return false;
   PumpMessages();
   return true;
+}
+
+int AtScreenDpi(int value) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int twice = 2 * value * dpi;
+  return (twice + (value < 0 ? -96 : 96)) / 192;
 }
 
 RECT WindowRect(HWND window) {

@@ -40,6 +40,10 @@ bool ClickControl(CPaintManagerUI& manager, HWND window, const wchar_t* name);
 // The same click, left in the queue for the caller to run.
 bool PostClick(CPaintManagerUI& manager, HWND window, const wchar_t* name);
 
+// A 96-DPI pixel value at the screen's DPI, worked out here on its own (not
+// by the code under test): to the nearest pixel, halves away from zero.
+int AtScreenDpi(int value);
+
 RECT WindowRect(HWND window);
 RECT WorkArea();
 

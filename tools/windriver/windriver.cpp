@@ -121,6 +121,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Places in the screen's own pixels, as the DPI-aware client sees them.
+  SetProcessDPIAware();
   if (const char* out = std::getenv("VELMORA_DRIVER_OUT")) std::freopen(out, "w", stdout);
   if (argc < 2) return Usage();
   std::string command = argv[1];

@@ -33,5 +33,10 @@ void CefShutdown();
 // Runs CEF's message loop; returns at once when CEF is not initialised.
 void CefRunMessageLoop();
 void CefQuitMessageLoop();
+// Makes this process aware of the system DPI, so that Windows no longer
+// stretches its windows and the browsers render at the display's scale.
+// Called first thing in every process, before any window or CEF call; does
+// nothing when libcef is missing.
+void CefEnableHighDPISupport();
 
 #endif  // CEF_INCLUDE_CEF_APP_H_

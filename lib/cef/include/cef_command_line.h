@@ -8,6 +8,8 @@ class CefCommandLine : public virtual CefBase {
  public:
   // |name| may carry its leading "--"; libcef strips it.
   virtual void AppendSwitch(const CefString& name) = 0;
+  // Adds "--name=value"; |name| without its leading "--".
+  virtual void AppendSwitchWithValue(const CefString& name, const CefString& value) = 0;
   virtual bool HasSwitch(const CefString& name) = 0;
   virtual CefString GetCommandLineString() = 0;
 };

@@ -152,6 +152,10 @@ void CefQuitMessageLoop() {
   CefLoadLibrary()->quit_message_loop();
 }
 
+void CefEnableHighDPISupport() {
+  if (const CefLibrary* lib = CefLoadLibrary()) lib->enable_highdpi_support();
+}
+
 void CefSetQuitMessageLoopHook(std::function<void()> hook) {
   std::lock_guard<std::mutex> lock(g_hook_lock);
   g_quit_hook = std::move(hook);

@@ -130,6 +130,11 @@ class CommandLineProxy : public CefCommandLine {
     cef_string_t n = name.AsBorrowed();
     c_.get()->append_switch(c_.get(), &n);
   }
+  void AppendSwitchWithValue(const CefString& name, const CefString& value) override {
+    cef_string_t n = name.AsBorrowed();
+    cef_string_t v = value.AsBorrowed();
+    c_.get()->append_switch_with_value(c_.get(), &n, &v);
+  }
   bool HasSwitch(const CefString& name) override {
     cef_string_t n = name.AsBorrowed();
     return c_.get()->has_switch(c_.get(), &n) != 0;

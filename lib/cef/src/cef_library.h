@@ -21,6 +21,7 @@ struct CefLibrary {
                         void* request_context);
   void (*userfree_free)(cef_string_userfree_t str);
   int (*currently_on)(cef_thread_id_t thread);
+  void (*enable_highdpi_support)();
 };
 
 // The loaded library, or null when libcef.dll is missing, lacks an entry

@@ -60,7 +60,8 @@ class CPaintManagerUI {
   CControlUI* FindControl(LPCTSTR pstrName) const;
   CControlUI* FindControl(POINT pt) const;
 
-  // Window properties read from the layout's <Window> element.
+  // Window properties read from the layout's <Window> element, in screen
+  // pixels (the layout's 96-DPI values scaled to the system DPI).
   SIZE GetInitSize() const { return m_szInitWindowSize; }
   void SetInitSize(int cx, int cy);
   const RECT& GetCaptionRect() const { return m_rcCaption; }
@@ -72,7 +73,8 @@ class CPaintManagerUI {
   SIZE GetMaxInfo() const { return m_szMaxWindow; }
   void SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }
 
-  // Fonts: index 0.. in the order of the layout's <Font> elements; -1 is the default.
+  // Fonts: index 0.. in the order of the layout's <Font> elements; -1 is the
+  // default. nSize is the character height in screen pixels.
   int AddFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bDefault = false);
   HFONT GetFont(int index) const;
   int GetFontCount() const { return static_cast<int>(m_fonts.size()); }

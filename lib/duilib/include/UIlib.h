@@ -8,6 +8,7 @@
 
 #include "UIString.h"
 #include "UIDefine.h"
+#include "UIDPI.h"
 #include "UIBase.h"
 #include "UIManager.h"
 #include "UIControl.h"

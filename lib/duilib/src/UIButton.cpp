@@ -133,18 +133,19 @@ void CCheckBoxUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
 
 void CCheckBoxUI::PaintText(HDC hDC) {
   // A box at the left, the text after it.
-  const int size = 14;
+  const int size = CDPI::Scale(14);
+  const SIZE round = CDPI::Scale(SIZE{4, 4});
   const int top = (m_rcItem.top + m_rcItem.bottom - size) / 2;
   RECT box = {m_rcItem.left + m_rcTextPadding.left, top, m_rcItem.left + m_rcTextPadding.left + size, top + size};
   if (IsSelected()) {
-    render::FillRect(hDC, box, m_dwCheckColor, {4, 4});
+    render::FillRect(hDC, box, m_dwCheckColor, round);
     render::DrawCheckMark(hDC, box, 0xFFFFFFFF);
   } else {
     DWORD frame = (m_uButtonState & UISTATE_HOT) && IsDrawnColor(m_dwHotTextColor) ? m_dwHotTextColor : m_dwTextColor;
-    render::FrameRect(hDC, box, frame, 1, {4, 4});
+    render::FrameRect(hDC, box, frame, CDPI::Scale(1), round);
   }
   RECT text = m_rcItem;
-  text.left = box.right + 6;
+  text.left = box.right + CDPI::Scale(6);
   text.right -= m_rcTextPadding.right;
   render::DrawText(hDC, text, m_sText, CurrentTextColor(), CurrentFont(), (m_uTextStyle & ~(DT_CENTER | DT_RIGHT)));
 }

@@ -84,7 +84,7 @@ void CComboUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
   if (name == _T("textcolor")) m_dwTextColor = parse::Color(pstrValue);
   else if (name == _T("hotbkcolor")) m_dwHotBkColor = parse::Color(pstrValue);
   else if (name == _T("font")) m_iFont = parse::Int(pstrValue);
-  else if (name == _T("textpadding")) m_rcTextPadding = parse::Rect(pstrValue);
+  else if (name == _T("textpadding")) m_rcTextPadding = CDPI::Scale(parse::Rect(pstrValue));
   else if (name == _T("cursel")) m_iCurSel = parse::Int(pstrValue);
   else CContainerUI::SetAttribute(pstrName, pstrValue);
 }
@@ -98,7 +98,7 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
                m_rcItem.right - m_rcTextPadding.right, m_rcItem.bottom - m_rcTextPadding.bottom};
   HFONT font = m_pManager ? m_pManager->GetFont(m_iFont) : NULL;
   render::DrawText(hDC, text, GetText(), m_dwTextColor, font, DT_LEFT | DT_VCENTER);
-  RECT arrow = {m_rcItem.right - 20, m_rcItem.top, m_rcItem.right - 4, m_rcItem.bottom};
+  RECT arrow = {m_rcItem.right - CDPI::Scale(20), m_rcItem.top, m_rcItem.right - CDPI::Scale(4), m_rcItem.bottom};
   render::DrawGlyph(hDC, arrow, _T("arrow"), m_dwTextColor);
   PaintBorder(hDC);
 }

@@ -130,8 +130,8 @@ CControlUI* CContainerUI::FindControlByName(LPCTSTR pstrName) {
 
 void CContainerUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
   const CDuiString name(pstrName);
-  if (name == _T("inset")) SetInset(parse::Rect(pstrValue));
-  else if (name == _T("childpadding")) SetChildPadding(parse::Int(pstrValue));
+  if (name == _T("inset")) SetInset(CDPI::Scale(parse::Rect(pstrValue)));
+  else if (name == _T("childpadding")) SetChildPadding(CDPI::Scale(parse::Int(pstrValue)));
   else if (name == _T("childalign")) m_sChildAlign = pstrValue;
   else if (name == _T("childvalign")) m_sChildVAlign = pstrValue;
   else CControlUI::SetAttribute(pstrName, pstrValue);

@@ -134,24 +134,26 @@ bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
 void CControlUI::DoEvent(TEventUI& /*event*/) {}
 
+// Pixel values are written for 96 DPI; they are scaled here, once, as the
+// layout is read. Values set from code are taken as screen pixels.
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
   const CDuiString name(pstrName);
   if (name == _T("name")) SetName(pstrValue);
   else if (name == _T("text")) SetText(pstrValue);
-  else if (name == _T("width")) SetFixedWidth(parse::Int(pstrValue));
-  else if (name == _T("height")) SetFixedHeight(parse::Int(pstrValue));
-  else if (name == _T("padding")) SetPadding(parse::Rect(pstrValue));
+  else if (name == _T("width")) SetFixedWidth(CDPI::Scale(parse::Int(pstrValue)));
+  else if (name == _T("height")) SetFixedHeight(CDPI::Scale(parse::Int(pstrValue)));
+  else if (name == _T("padding")) SetPadding(CDPI::Scale(parse::Rect(pstrValue)));
   else if (name == _T("visible")) SetVisible(parse::Bool(pstrValue));
   else if (name == _T("enabled")) SetEnabled(parse::Bool(pstrValue));
   else if (name == _T("mouse")) SetMouseEnabled(parse::Bool(pstrValue));
   else if (name == _T("bkcolor")) SetBkColor(parse::Color(pstrValue));
   else if (name == _T("bordercolor")) SetBorderColor(parse::Color(pstrValue));
-  else if (name == _T("bordersize")) SetBorderSize(parse::Int(pstrValue));
-  else if (name == _T("borderround")) SetBorderRound(parse::Size(pstrValue));
+  else if (name == _T("bordersize")) SetBorderSize(CDPI::Scale(parse::Int(pstrValue)));
+  else if (name == _T("borderround")) SetBorderRound(CDPI::Scale(parse::Size(pstrValue)));
   else if (name == _T("float")) m_bFloat = parse::Bool(pstrValue);
   else if (name == _T("pos")) {
     // "l,t,r,b" relative to the parent; float placement also fixes the size.
-    m_rcFloat = parse::Rect(pstrValue);
+    m_rcFloat = CDPI::Scale(parse::Rect(pstrValue));
     m_cxyFixed.cx = m_rcFloat.right - m_rcFloat.left;
     m_cxyFixed.cy = m_rcFloat.bottom - m_rcFloat.top;
     NeedParentUpdate();

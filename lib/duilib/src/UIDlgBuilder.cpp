@@ -32,22 +32,24 @@ CControlUI* CDialogBuilder::Create(LPCTSTR xml, LPCTSTR /*type*/, IDialogBuilder
   return Parse(root, pParent, pManager);
 }
 
+// The window's sizes and fonts are written for 96 DPI and scaled once here,
+// by the same rule as the controls' pixel values.
 void CDialogBuilder::ApplyWindowAttributes(const CMarkupNode& window, CPaintManagerUI* pManager) {
   for (const auto& attribute : window.GetAttributes()) {
     const CDuiString& name = attribute.first;
     LPCTSTR value = attribute.second;
     if (name == _T("size")) {
-      SIZE size = parse::Size(value);
+      SIZE size = CDPI::Scale(parse::Size(value));
       pManager->SetInitSize(size.cx, size.cy);
     } else if (name == _T("caption")) {
-      pManager->SetCaptionRect(parse::Rect(value));
+      pManager->SetCaptionRect(CDPI::Scale(parse::Rect(value)));
     } else if (name == _T("sizebox")) {
-      pManager->SetSizeBox(parse::Rect(value));
+      pManager->SetSizeBox(CDPI::Scale(parse::Rect(value)));
     } else if (name == _T("mininfo")) {
-      SIZE size = parse::Size(value);
+      SIZE size = CDPI::Scale(parse::Size(value));
       pManager->SetMinInfo(size.cx, size.cy);
     } else if (name == _T("maxinfo")) {
-      SIZE size = parse::Size(value);
+      SIZE size = CDPI::Scale(parse::Size(value));
       pManager->SetMaxInfo(size.cx, size.cy);
     }
   }
@@ -55,7 +57,7 @@ void CDialogBuilder::ApplyWindowAttributes(const CMarkupNode& window, CPaintMana
     if (child->GetName() != _T("Font")) continue;
     LPCTSTR face = child->GetAttributeValue(_T("name"));
     LPCTSTR size = child->GetAttributeValue(_T("size"));
-    pManager->AddFont(face ? face : _T("Segoe UI"), size ? parse::Int(size) : 12,
+    pManager->AddFont(face ? face : _T("Segoe UI"), CDPI::Scale(size ? parse::Int(size) : 12),
                       parse::Bool(child->GetAttributeValue(_T("bold"))),
                       parse::Bool(child->GetAttributeValue(_T("default"))));
   }

@@ -31,7 +31,7 @@ void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) {
   if (name == _T("textcolor")) SetTextColor(parse::Color(pstrValue));
   else if (name == _T("disabledtextcolor")) m_dwDisabledTextColor = parse::Color(pstrValue);
   else if (name == _T("font")) SetFont(parse::Int(pstrValue));
-  else if (name == _T("textpadding")) SetTextPadding(parse::Rect(pstrValue));
+  else if (name == _T("textpadding")) SetTextPadding(CDPI::Scale(parse::Rect(pstrValue)));
   else if (name == _T("align")) {
     m_uTextStyle &= ~(DT_LEFT | DT_CENTER | DT_RIGHT);
     if (value == _T("center")) m_uTextStyle |= DT_CENTER;

@@ -161,7 +161,7 @@ HFONT CPaintManagerUI::GetFont(int index) const {
   if (m_defaultFont >= 0) return m_fonts[static_cast<size_t>(m_defaultFont)].hFont;
   if (!m_hDefaultFont) {
     auto* self = const_cast<CPaintManagerUI*>(this);
-    self->m_hDefaultFont = ::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    self->m_hDefaultFont = ::CreateFontW(-CDPI::Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                          DEFAULT_PITCH | FF_SWISS, L"Segoe UI");
   }

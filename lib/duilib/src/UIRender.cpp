@@ -1,5 +1,7 @@
 #include "UIRender.h"
 
+#include "UIDPI.h"
+
 #include <cwchar>
 #include <cwctype>
 
@@ -60,22 +62,26 @@ void Square(HDC hDC, int left, int top, int size) {
 
 }  // namespace
 
+// The glyphs are drawn on a 10-pixel box at 96 DPI; every length, the pen
+// included, is scaled by the toolkit's one rule.
 void DrawGlyph(HDC hDC, const RECT& rc, LPCTSTR glyph, DWORD argb) {
   if (!glyph || !*glyph || !IsDrawnColor(argb)) return;
-  HPEN pen = ::CreatePen(PS_SOLID, 1, ToColorRef(argb));
+  auto s = [](int value) { return CDPI::Scale(value); };
+  HPEN pen = ::CreatePen(PS_SOLID, s(1), ToColorRef(argb));
   HGDIOBJ oldPen = ::SelectObject(hDC, pen);
   const int cx = (rc.left + rc.right) / 2;
   const int cy = (rc.top + rc.bottom) / 2;
-  const int h = 5;  // half of the 10-pixel icon box
+  const int h = s(5);  // half of the 10-pixel icon box
   if (lstrcmpiW(glyph, L"min") == 0) {
     Line(hDC, cx - h, cy, cx + h + 1, cy);
   } else if (lstrcmpiW(glyph, L"max") == 0) {
     Square(hDC, cx - h, cy - h, 2 * h);
   } else if (lstrcmpiW(glyph, L"restore") == 0) {
-    Square(hDC, cx - h, cy - h + 2, 2 * h - 2);
-    POINT back[4] = {{cx - h + 2, cy - h + 2}, {cx - h + 2, cy - h}, {cx + h, cy - h}, {cx + h, cy + h - 2}};
+    Square(hDC, cx - h, cy - h + s(2), 2 * h - s(2));
+    POINT back[4] = {
+        {cx - h + s(2), cy - h + s(2)}, {cx - h + s(2), cy - h}, {cx + h, cy - h}, {cx + h, cy + h - s(2)}};
     ::Polyline(hDC, back, 4);
-    Line(hDC, cx + h, cy + h - 2, cx + h - 2, cy + h - 2);
+    Line(hDC, cx + h, cy + h - s(2), cx + h - s(2), cy + h - s(2));
   } else if (lstrcmpiW(glyph, L"close") == 0) {
     Line(hDC, cx - h, cy - h, cx + h + 1, cy + h + 1);
     Line(hDC, cx + h, cy - h, cx - h - 1, cy + h + 1);
@@ -84,35 +90,37 @@ void DrawGlyph(HDC hDC, const RECT& rc, LPCTSTR glyph, DWORD argb) {
     const bool out = lstrcmpiW(glyph, L"fullscreen") == 0;
     for (int sx = -1; sx <= 1; sx += 2) {
       for (int sy = -1; sy <= 1; sy += 2) {
-        const int reach = out ? h : 2;
-        const int arm = out ? -3 : 3;
+        const int reach = out ? h : s(2);
+        const int arm = out ? -s(3) : s(3);
         const int x = cx + sx * reach, y = cy + sy * reach;
         POINT corner[3] = {{x + sx * arm, y}, {x, y}, {x, y + sy * arm}};
         ::Polyline(hDC, corner, 3);
       }
     }
   } else if (lstrcmpiW(glyph, L"sound") == 0) {
-    POINT speaker[7] = {{cx - h, cy - 2}, {cx - h + 3, cy - 2}, {cx, cy - h}, {cx, cy + h},
-                        {cx - h + 3, cy + 2}, {cx - h, cy + 2}, {cx - h, cy - 2}};
+    POINT speaker[7] = {{cx - h, cy - s(2)}, {cx - h + s(3), cy - s(2)}, {cx, cy - h}, {cx, cy + h},
+                        {cx - h + s(3), cy + s(2)}, {cx - h, cy + s(2)}, {cx - h, cy - s(2)}};
     ::Polyline(hDC, speaker, 7);
-    Line(hDC, cx + 2, cy - 2, cx + 2, cy + 3);
-    Line(hDC, cx + 4, cy - 4, cx + 4, cy + 5);
+    Line(hDC, cx + s(2), cy - s(2), cx + s(2), cy + s(3));
+    Line(hDC, cx + s(4), cy - s(4), cx + s(4), cy + s(5));
   } else if (lstrcmpiW(glyph, L"hide") == 0) {
     // An arrow into a tray.
-    Line(hDC, cx, cy - h, cx, cy + 2);
-    Line(hDC, cx - 3, cy - 1, cx, cy + 2);
-    Line(hDC, cx + 3, cy - 1, cx, cy + 2);
-    POINT tray[4] = {{cx - h, cy + 1}, {cx - h, cy + h}, {cx + h, cy + h}, {cx + h, cy}};
+    Line(hDC, cx, cy - h, cx, cy + s(2));
+    Line(hDC, cx - s(3), cy - s(1), cx, cy + s(2));
+    Line(hDC, cx + s(3), cy - s(1), cx, cy + s(2));
+    POINT tray[4] = {{cx - h, cy + s(1)}, {cx - h, cy + h}, {cx + h, cy + h}, {cx + h, cy}};
     ::Polyline(hDC, tray, 4);
   } else if (lstrcmpiW(glyph, L"arrow") == 0) {
-    for (int i = 0; i < 4; ++i) Line(hDC, cx - 3 + i, cy - 2 + i, cx + 4 - i, cy - 2 + i);
+    // A filled triangle, one row at a time.
+    const int rows = s(4);
+    for (int i = 0; i < rows; ++i) Line(hDC, cx - s(3) + i, cy - s(2) + i, cx + s(4) - i, cy - s(2) + i);
   }
   ::SelectObject(hDC, oldPen);
   ::DeleteObject(pen);
 }
 
 void DrawCheckMark(HDC hDC, const RECT& box, DWORD argb) {
-  HPEN pen = ::CreatePen(PS_SOLID, 2, ToColorRef(argb));
+  HPEN pen = ::CreatePen(PS_SOLID, CDPI::Scale(2), ToColorRef(argb));
   HGDIOBJ oldPen = ::SelectObject(hDC, pen);
   const int w = box.right - box.left;
   const int h = box.bottom - box.top;

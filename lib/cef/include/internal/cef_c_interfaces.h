@@ -44,6 +44,8 @@ typedef struct _cef_command_line_t {
   cef_unused_fn get_switches;
   void (CEF_CALLBACK* append_switch)(struct _cef_command_line_t* self,
                                      const cef_string_t* name);
+  void (CEF_CALLBACK* append_switch_with_value)(struct _cef_command_line_t* self,
+                                                const cef_string_t* name, const cef_string_t* value);
 } cef_command_line_t;
 
 typedef struct _cef_browser_host_t {
@@ -395,6 +397,7 @@ static_assert(offsetof(cef_client_t, get_focus_handler) == 16 + 6 * 4, "client s
 static_assert(offsetof(cef_browser_t, get_main_frame) == 16 + 13 * 4, "browser slot");
 static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
 static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");
+static_assert(offsetof(cef_command_line_t, append_switch_with_value) == 16 + 15 * 4, "command line slot");
 // Entries libcef calls in our tables sit at these slots.
 static_assert(offsetof(cef_request_handler_t, on_render_process_terminated) == 16 + 14 * 4,
               "request handler slot");
