@@ -23,6 +23,10 @@ WS_CAPTION = 0x00C00000
 TRAY_ICON_ID = 102
 
 
+# The ways a player closes the client from its login window.
+CLOSINGS = ("button", "WM_CLOSE", "Alt+F4")
+
+
 def wait_for(predicate, seconds=20.0, step=0.25):
     deadline = time.time() + seconds
     while True:
@@ -175,6 +179,15 @@ class Client:
         time.sleep(0.3)
 
     # ---- ending ----
+
+    def close_login(self, way):
+        """Closes the client from its login window one of CLOSINGS' ways."""
+        if way == "button":
+            self.click(self.title, 1057, 20)
+        elif way == "WM_CLOSE":  # what the taskbar's Close sends
+            self.drive("close", "XMLWnd", self.title)
+        else:  # a real Alt+F4, to whatever holds the keyboard
+            self.key("alt+F4")
 
     def close_with_buttons(self, check, game_width=None):
         """Closes the game window (when its width is given) and then the

@@ -19,15 +19,14 @@ import pathlib
 import sys
 import time
 
-from client_driver import Checks, Client, DemoSite, no_client_left, wait_for
+from client_driver import CLOSINGS, Checks, Client, DemoSite, no_client_left, wait_for
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
 RUNS = int(os.environ.get("VELMORA_SOAK_RUNS", "2"))
-WAYS = os.environ.get("VELMORA_SOAK_WAYS", "button WM_CLOSE Alt+F4").split()
+WAYS = os.environ.get("VELMORA_SOAK_WAYS", " ".join(CLOSINGS)).split()
 OUT = REPO / "build" / "test-results" / "e2e-close-soak"
 PORTAL = "GET /wd/wd-vlmr/index.htm"
-LOGIN_CLOSE_BUTTON = (1057, 20)
 check = Checks()
 delays = itertools.cycle([0, 0.7, 2.5])
 
@@ -42,12 +41,7 @@ def close_once(site, way):
         # Players close at any moment: while the portal still loads, and
         # once it holds the keyboard (which Alt+F4 needs to reach the client).
         time.sleep(2.5 if way == "Alt+F4" else next(delays))
-        if way == "button":
-            client.click("Velmora", *LOGIN_CLOSE_BUTTON)
-        elif way == "WM_CLOSE":
-            client.drive("close", "XMLWnd", "Velmora")
-        else:
-            client.key("alt+F4")
+        client.close_login(way)
         code = client.wait(60)
         no_client_left()
         return code

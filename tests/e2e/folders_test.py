@@ -22,7 +22,7 @@ import subprocess
 import sys
 import time
 
-from client_driver import Checks, Client, DemoSite, no_client_left, wait_for
+from client_driver import CLOSINGS, Checks, Client, DemoSite, no_client_left, wait_for
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -31,14 +31,13 @@ DRIVE_C = pathlib.Path(os.environ["WINEPREFIX"]) / "drive_c"
 JUERGEN = DRIVE_C / "users" / "Jürgen"
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 PORTAL = "GET /wd/wd-vlmr/index.htm"
-LOGIN_CLOSE_BUTTON = (1057, 20)
 # What the client needs beside it; the rest of bin/ is test programs.
 RUNTIME = re.compile(r"velmora\.exe|.*\.(dll|pak|dat|bin)|locales|skin")
 # A name garbled on its way through an ANSI code page: question marks, the
 # replacement character, or CJK characters from the code page 936 reading.
 GARBLED = re.compile("[?\ufffd\u3400-\u9fff]")
 check = Checks()
-closings = itertools.cycle(["the close button", "WM_CLOSE", "Alt+F4"])
+closings = itertools.cycle(CLOSINGS)
 
 
 def wine(*args):
@@ -70,14 +69,9 @@ def play(site, label, folder):
         check(f"{label}: the login window appears", wait_for(client.login_window, 30))
         time.sleep(4)  # the page has set its cookie and focused its field
         how = next(closings)
-        if how == "the close button":
-            client.click("Velmora", *LOGIN_CLOSE_BUTTON)
-        elif how == "WM_CLOSE":
-            client.drive("close", "XMLWnd", "Velmora")
-        else:
-            client.key("alt+F4")
+        client.close_login(how)
         code = client.wait(60)
-        check(f"{label}: {how} ends the client with exit code 0", code == 0, code)
+        check(f"{label}: closing by {how} ends the client with exit code 0", code == 0, code)
         check(f"{label}: no client process is left", no_client_left())
         line = portal_requests(site)[before] if seen else ""
         return line.split("\tcookie: ", 1)[1] if "\tcookie: " in line else ""
