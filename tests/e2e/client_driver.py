@@ -211,14 +211,18 @@ class Client:
             self.process.kill()
 
 
-def run_one_client(repo, bin_dir, out, desktop, steps, check):
-    """Starts the demo site and one client, runs steps(client, site), and
-    stops both whatever happens; returns the checks' exit code."""
+def run_one_client(repo, bin_dir, out, desktop, steps, check, site_options=(), control=False, extra_flags=(),
+                   before_start=None):
+    """Starts the demo site (with |site_options|) and one client, runs
+    steps(client, site), and stops both whatever happens; returns the
+    checks' exit code. before_start(site) runs before the client starts."""
     out.mkdir(parents=True, exist_ok=True)
-    site = DemoSite(repo, out)
+    site = DemoSite(repo, out, *site_options, control=control)
     client = None
     try:
-        client = Client(repo, bin_dir, out, site, desktop)
+        if before_start:
+            before_start(site)
+        client = Client(repo, bin_dir, out, site, desktop, extra_flags=extra_flags)
         steps(client, site)
     finally:
         if client:

@@ -23,7 +23,7 @@ import time
 import urllib.parse
 import urllib.request
 
-from client_driver import Checks, Client, DemoSite, wait_for
+from client_driver import Checks, run_one_client, wait_for
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -74,17 +74,8 @@ def unread(value):
 
 
 def main():
-    OUT.mkdir(parents=True, exist_ok=True)
-    site = DemoSite(REPO, OUT, "--hostile")
-    client = None
-    try:
-        client = Client(REPO, BIN, OUT, site, f"velmora-hostile-{os.getpid()}")
-        run_steps(client, site)
-    finally:
-        if client:
-            client.kill()
-        site.stop()
-    return check.summary()
+    return run_one_client(REPO, BIN, OUT, f"velmora-hostile-{os.getpid()}", run_steps, check,
+                          site_options=["--hostile"])
 
 
 def run_steps(client, site):

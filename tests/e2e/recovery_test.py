@@ -28,7 +28,7 @@ import sys
 import time
 
 import devtools
-from client_driver import Checks, Client, DemoSite, client_processes, wait_for
+from client_driver import Checks, client_processes, run_one_client, wait_for
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -112,20 +112,10 @@ def press_and_count(client, site, names, what):
 
 
 def main():
-    OUT.mkdir(parents=True, exist_ok=True)
-    site = DemoSite(REPO, OUT, control=True)
-    client = None
-    try:
-        # The portal host refuses from the client's first request on.
-        site.command(f"refuse {PORTAL_HOST} 10")
-        client = Client(REPO, BIN, OUT, site, f"velmora-recovery-{os.getpid()}",
-                        extra_flags=[f"--remote-debugging-port={DEVTOOLS_PORT}"])
-        run_steps(client, site)
-    finally:
-        if client:
-            client.kill()
-        site.stop()
-    return check.summary()
+    # The portal host refuses from the client's first request on.
+    return run_one_client(REPO, BIN, OUT, f"velmora-recovery-{os.getpid()}", run_steps, check, control=True,
+                          extra_flags=[f"--remote-debugging-port={DEVTOOLS_PORT}"],
+                          before_start=lambda site: site.command(f"refuse {PORTAL_HOST} 10"))
 
 
 def run_steps(client, site):
