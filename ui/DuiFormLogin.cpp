@@ -5,6 +5,7 @@
 #include "app/app_globals.h"
 #include "app/app_messages.h"
 #include "app/app_util.h"
+#include "browser/cookie_flush.h"
 #include "browser/posted_text.h"
 #include "browser/simple_handler.h"
 #include "include/cef_app.h"
@@ -155,6 +156,7 @@ void CDuiFormLogin::HandOver(const wchar_t* url) {
 void CDuiFormLogin::EndClient() {
   if (m_clientEnded) return;
   m_clientEnded = true;
+  FlushCookiesBeforeShutdown();
   CefShutdown();
   CefQuitMessageLoop();
   ::PostQuitMessage(0);

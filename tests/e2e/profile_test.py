@@ -10,6 +10,7 @@ Each client runs in a Wine desktop of its own.
 """
 import pathlib
 import shutil
+import sqlite3
 import sys
 import time
 
@@ -41,6 +42,15 @@ def start(site, name):
     return client, (portal_requests(site)[before] if seen else "")
 
 
+def stored_cookies():
+    """name=value of each cookie in the profile's cookie store on disk."""
+    try:
+        with sqlite3.connect(f"file:{WORK / 'cache' / 'Cookies'}?mode=ro", uri=True) as db:
+            return sorted(f"{name}={value}" for name, value in db.execute("select name, value from cookies"))
+    except sqlite3.Error as error:
+        return [str(error)]
+
+
 def close(client, name):
     # WM_CLOSE to the login window, as the taskbar's Close sends it.
     client.drive("close", "XMLWnd", "Velmora")
@@ -64,6 +74,8 @@ def main():
         close(b, "B")
         close(a, "A")
         check("no client process is left", no_client_left(), client_processes())
+        check("A's cookie is in the profile on disk once A has closed", "visitor=1" in stored_cookies(),
+              stored_cookies())
 
         c, third = start(site, "C")
         clients.append(c)

@@ -11,8 +11,6 @@
 #include "include/cef_client.h"
 #include "include/test/cef_test_seam.h"
 
-bool CefContextIsInitialized();
-
 namespace {
 
 typedef CefCppToC<cef_client_t, CefClient> ClientBridge;

@@ -24,7 +24,8 @@ const CefLibrary* Load() {
             Resolve(module, "cef_browser_host_create_browser", lib.create_browser) &&
             Resolve(module, "cef_string_userfree_utf16_free", lib.userfree_free) &&
             Resolve(module, "cef_currently_on", lib.currently_on) &&
-            Resolve(module, "cef_enable_highdpi_support", lib.enable_highdpi_support);
+            Resolve(module, "cef_enable_highdpi_support", lib.enable_highdpi_support) &&
+            Resolve(module, "cef_cookie_manager_get_global_manager", lib.cookie_manager_get_global_manager);
   if (!ok) return nullptr;
   const char* hash = lib.api_hash(0);
   if (!hash || std::strcmp(hash, CEF_API_HASH_PLATFORM) != 0) return nullptr;

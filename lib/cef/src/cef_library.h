@@ -22,11 +22,15 @@ struct CefLibrary {
   void (*userfree_free)(cef_string_userfree_t str);
   int (*currently_on)(cef_thread_id_t thread);
   void (*enable_highdpi_support)();
+  cef_cookie_manager_t* (*cookie_manager_get_global_manager)(cef_completion_callback_t* callback);
 };
 
 // The loaded library, or null when libcef.dll is missing, lacks an entry
 // point or reports another API hash.
 const CefLibrary* CefLoadLibrary();
+
+// True from a successful CefInitialize until CefShutdown begins.
+bool CefContextIsInitialized();
 
 // Client callbacks that may send messages to windows are bracketed by these.
 // The thread that calls CefShutdown waits inside libcef, so such a callback

@@ -166,7 +166,27 @@ typedef struct _cef_context_menu_params_t {
   cef_base_t base;
 } cef_context_menu_params_t;
 
+struct _cef_completion_callback_t;
+
+// The profile's cookie store; only flush_store is called.
+typedef struct _cef_cookie_manager_t {
+  cef_base_t base;
+  cef_unused_fn set_supported_schemes;
+  cef_unused_fn visit_all_cookies;
+  cef_unused_fn visit_url_cookies;
+  cef_unused_fn set_cookie;
+  cef_unused_fn delete_cookies;
+  cef_unused_fn set_storage_path;
+  int (CEF_CALLBACK* flush_store)(struct _cef_cookie_manager_t* self,
+                                  struct _cef_completion_callback_t* callback);
+} cef_cookie_manager_t;
+
 // ---- Tables that we fill (CEF calls them) ----
+
+typedef struct _cef_completion_callback_t {
+  cef_base_t base;
+  void (CEF_CALLBACK* on_complete)(struct _cef_completion_callback_t* self);
+} cef_completion_callback_t;
 
 typedef struct _cef_browser_process_handler_t {
   cef_base_t base;
@@ -390,6 +410,7 @@ static_assert(sizeof(cef_keyboard_handler_t) == 16 + 2 * 4, "keyboard handler sl
 static_assert(sizeof(cef_context_menu_handler_t) == 16 + 4 * 4, "context menu handler slots");
 static_assert(sizeof(cef_focus_handler_t) == 16 + 3 * 4, "focus handler slots");
 static_assert(sizeof(cef_render_process_handler_t) == 16 + 11 * 4, "render process handler slots");
+static_assert(sizeof(cef_completion_callback_t) == 16 + 1 * 4, "completion callback slots");
 // Entries we call in libcef's tables sit at these slots.
 static_assert(offsetof(cef_browser_host_t, get_window_handle) == 16 + 4 * 4, "browser host slot");
 static_assert(offsetof(cef_focus_handler_t, on_set_focus) == 16 + 1 * 4, "focus handler slot");
@@ -398,6 +419,7 @@ static_assert(offsetof(cef_browser_t, get_main_frame) == 16 + 13 * 4, "browser s
 static_assert(offsetof(cef_frame_t, get_url) == 16 + 20 * 4, "frame slot");
 static_assert(offsetof(cef_command_line_t, append_switch) == 16 + 14 * 4, "command line slot");
 static_assert(offsetof(cef_command_line_t, append_switch_with_value) == 16 + 15 * 4, "command line slot");
+static_assert(offsetof(cef_cookie_manager_t, flush_store) == 16 + 6 * 4, "cookie manager slot");
 // Entries libcef calls in our tables sit at these slots.
 static_assert(offsetof(cef_request_handler_t, on_render_process_terminated) == 16 + 14 * 4,
               "request handler slot");
