@@ -95,9 +95,12 @@ class Client:
         flags = (repo / "scripts" / "cef-wine-switches").read_text().split()
         flags += [f"--proxy-server={site.proxy}", "--ignore-certificate-errors", *extra_flags]
         env = dict(os.environ, VELMORA_DESKTOP=desktop)
-        self.process = subprocess.Popen(
-            [str(repo / "scripts" / "wine-run.sh"), "--desktop", str(exe or bin_dir / "velmora.exe"), *flags],
-            cwd=cwd or bin_dir, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Wine's own messages, kept for when the client ends badly.
+        self.log = out / f"client-{desktop}.log"
+        with open(self.log, "wb") as log:
+            self.process = subprocess.Popen(
+                [str(repo / "scripts" / "wine-run.sh"), "--desktop", str(exe or bin_dir / "velmora.exe"), *flags],
+                cwd=cwd or bin_dir, env=env, stdout=log, stderr=subprocess.STDOUT)
 
     # ---- observing ----
 
