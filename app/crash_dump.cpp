@@ -13,18 +13,25 @@ const wchar_t kDumpPattern[] = L"velmora-*.dmp";
 const int kMaxPath = 1024;
 // How long a crashing thread waits for its dump before the process ends.
 const DWORD kDumpDeadlineMs = 60000;
+// How long it waits for the dump thread to get its file open. That thread
+// may never get there: it is gone when the process is already ending, and it
+// waits for ever for a lock that the crashing thread holds, such as the
+// heap's after a fault inside the heap. The process then ends without a
+// dump rather than hold the player's profile for a minute.
+const DWORD kDumpStartMs = 5000;
 
 // Everything the crash path needs is made at installation: a crashing
 // process may have a broken heap or no stack left. The dump is written by a
-// thread of its own, which has both.
+// thread of its own, which has a stack.
 wchar_t g_folder[kMaxPath];
 WriteDumpFunction g_writeDump = nullptr;
+HANDLE g_dumpThread = nullptr;
 HANDLE g_crashed = nullptr;
+HANDLE g_writing = nullptr;  // the dump thread has its file open
 HANDLE g_dumped = nullptr;
 LONG g_crashing = 0;
 EXCEPTION_POINTERS* g_exception = nullptr;
 DWORD g_crashedThread = 0;
-wchar_t g_path[kMaxPath + MAX_PATH];
 
 // Appends |text| to |out| (of |size| characters), always terminated.
 void Append(wchar_t* out, size_t size, const wchar_t* text) {
@@ -84,17 +91,19 @@ void KeepNewestDumps(const wchar_t* folder, int keep) {
   }
 }
 
-void WriteDump() {
+HANDLE OpenDumpFile() {
   ::CreateDirectoryW(g_folder, nullptr);
   SYSTEMTIME now;
   ::GetSystemTime(&now);
   wchar_t name[MAX_PATH];
   FormatDumpName(name, MAX_PATH, now, VELMORA_VERSION_TEXT);
-  g_path[0] = L'\0';
-  Append(g_path, kMaxPath + MAX_PATH, g_folder);
-  Append(g_path, kMaxPath + MAX_PATH, name);
-  HANDLE file = ::CreateFileW(g_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  wchar_t path[kMaxPath + MAX_PATH] = {};
+  Append(path, kMaxPath + MAX_PATH, g_folder);
+  Append(path, kMaxPath + MAX_PATH, name);
+  return ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void WriteDumpTo(HANDLE file) {
   MINIDUMP_EXCEPTION_INFORMATION exception = {};
   exception.ThreadId = g_crashedThread;
   exception.ExceptionPointers = g_exception;
@@ -106,7 +115,10 @@ void WriteDump() {
 
 DWORD WINAPI DumpThread(void*) {
   ::WaitForSingleObject(g_crashed, INFINITE);
-  WriteDump();
+  HANDLE file = OpenDumpFile();
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  ::SetEvent(g_writing);
+  WriteDumpTo(file);
   ::SetEvent(g_dumped);
   return 0;
 }
@@ -118,7 +130,11 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* info) {
   g_exception = info;
   g_crashedThread = ::GetCurrentThreadId();
   ::SetEvent(g_crashed);
-  ::WaitForSingleObject(g_dumped, kDumpDeadlineMs);
+  HANDLE started[] = {g_writing, g_dumpThread};
+  if (::WaitForMultipleObjects(2, started, FALSE, kDumpStartMs) == WAIT_OBJECT_0) {
+    HANDLE done[] = {g_dumped, g_dumpThread};
+    ::WaitForMultipleObjects(2, done, FALSE, kDumpDeadlineMs);
+  }
   ::TerminateProcess(::GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -148,9 +164,9 @@ void InstallCrashHandler(const std::wstring& crashFolder) {
   if (g_writeDump == nullptr) return;
   lstrcpynW(g_folder, crashFolder.c_str(), kMaxPath);
   g_crashed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  g_writing = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_dumped = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE thread = ::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, nullptr);
-  if (thread == nullptr) return;
-  ::CloseHandle(thread);
+  g_dumpThread = ::CreateThread(nullptr, 0, &DumpThread, nullptr, 0, nullptr);
+  if (g_dumpThread == nullptr) return;
   ::SetUnhandledExceptionFilter(&OnUnhandledException);
 }

@@ -13,6 +13,10 @@ in a fresh folder that links the rest of BIN_DIR:
      process with STATUS_ASSERTION_FAILURE, and its dump says so.
   3. The same with another value, as players run the client: the failed
      check is reported but the client goes on and closes with exit code 0.
+  4. --crash-test=heap-locked: the fault happens with the heap's lock held,
+     which the dump thread needs to open its file: no dump can be written,
+     and the process ends a few seconds later instead of holding the
+     player's profile for the dump's full minute.
 The dumps are read with PyPI's minidump (scripts/setup.d/minidump.sh).
   crash_dump_test.py BIN_DIR REPO_DIR
 """
@@ -143,6 +147,20 @@ def main():
             code = client.wait(60)
             check("reported only: closing the login window ends the client with exit code 0", code == 0, code)
             check("reported only: no dump is written", dumps(folder) == before, dumps(folder))
+        finally:
+            client.kill()
+            site.stop()
+
+        site, client = run_client(folder, "heap-locked", "heap-locked", fatal=True)
+        try:
+            check("heap-locked: the login window is shown",
+                  wait_for(lambda: "/wd/wd-vlmr/index.htm" in site.paths(), 60) and wait_for(client.login_window, 20))
+            # The fault comes a second after the login window; a dump thread
+            # that cannot start is given 5 s, where it used to get 60.
+            code = client.wait(30)
+            check("heap-locked: the client ends by itself well within the dump's minute", code is not None)
+            check("heap-locked: with a failure's exit code, not 0", code not in (None, 0), code)
+            check("heap-locked: no client process is left", no_client_left(), client_command_lines())
         finally:
             client.kill()
             site.stop()

@@ -4,6 +4,9 @@
 //                                  login window's procedure, on the main thread
 //   --crash-test=wrong-thread      a callback of the portal's client called
 //                                  on a thread that is not CEF's UI thread
+//   --crash-test=heap-locked       the access violation, with the process
+//                                  heap's lock held, as by a fault inside
+//                                  the heap: no other thread can allocate
 #include <windows.h>
 
 #include <cwchar>
@@ -16,8 +19,11 @@ namespace {
 const UINT kCrashMessage = WM_APP + 0x7C0;
 WNDPROC g_loginProc = nullptr;
 
+bool g_lockHeapFirst = false;
+
 LRESULT CALLBACK CrashingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kCrashMessage) {
+    if (g_lockHeapFirst) ::HeapLock(::GetProcessHeap());
     volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
   }
@@ -37,7 +43,8 @@ HWND WaitForLoginWindow() {
 DWORD WINAPI CrashLater(void* kind) {
   HWND login = WaitForLoginWindow();
   ::Sleep(1000);  // the portal is on its way by now
-  if (std::wcscmp(static_cast<const wchar_t*>(kind), L"access-violation") == 0) {
+  g_lockHeapFirst = std::wcscmp(static_cast<const wchar_t*>(kind), L"heap-locked") == 0;
+  if (g_lockHeapFirst || std::wcscmp(static_cast<const wchar_t*>(kind), L"access-violation") == 0) {
     g_loginProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(login, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CrashingProc)));
     ::PostMessageW(login, kCrashMessage, 0, 0);
@@ -54,7 +61,7 @@ struct CrashTrigger {
   CrashTrigger() {
     const wchar_t* line = ::GetCommandLineW();
     if (std::wcsstr(line, L"--type=")) return;  // a CEF sub-process
-    static const wchar_t* const kKinds[] = {L"access-violation", L"wrong-thread"};
+    static const wchar_t* const kKinds[] = {L"access-violation", L"wrong-thread", L"heap-locked"};
     for (const wchar_t* kind : kKinds) {
       wchar_t option[64] = L"--crash-test=";
       std::wcscat(option, kind);
