@@ -10,7 +10,6 @@ BIN_DIR is the ordinary Windows build's bin/, for the window driver.
 """
 import os
 import pathlib
-import re
 import subprocess
 import sys
 import time
@@ -19,7 +18,9 @@ import pefile
 
 REPO = pathlib.Path(sys.argv[2]).resolve()
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "tests" / "package"))
 from client_driver import Checks, Client, DemoSite, wait_for  # noqa: E402
+from package_common import version_strings  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 CONF = REPO / "tests" / "operator" / "second.conf"
@@ -44,15 +45,6 @@ def build():
         if run.returncode != 0:
             return run.stdout[-3000:]
     return ""
-
-
-def version_strings(pe):
-    for info in getattr(pe, "FileInfo", []):
-        for entry in info:
-            if entry.Key == b"StringFileInfo":
-                for table in entry.StringTable:
-                    return {k.decode(): v.decode() for k, v in table.entries.items()}
-    return {}
 
 
 def icon_images(pe):

@@ -34,6 +34,7 @@ import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
 from client_driver import Checks, Client, DemoSite, client_processes, wait_for  # noqa: E402
+from package_common import PACKAGE_FILES, make_prefix, run, version_of, wine  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -46,26 +47,9 @@ UNINST_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 PORTAL = "GET /wd/wd-vlmr/index.htm"
 LOGIN_CLOSE_BUTTON = (1057, 20)
 # What a player's folder holds: the zip's files, and the uninstaller when installed.
-SHIPPED = {"velmora.exe", "libcef.dll", "cef.pak", "cef_100_percent.pak", "cef_200_percent.pak",
-           "cef_extensions.pak", "devtools_resources.pak", "icudtl.dat", "natives_blob.bin", "snapshot_blob.bin",
-           "d3dcompiler_47.dll", "libEGL.dll", "libGLESv2.dll", "locales/zh-CN.pak", "locales/en-US.pak",
-           "skin/FormLogin.xml", "skin/FormLoginBrowser.xml", "skin/FormGame.xml", "skin/FormFullScreen.xml"}
+SHIPPED = PACKAGE_FILES
 
 check = Checks()
-
-
-def run(*cmd, **kw):
-    """Runs a command and returns it with its output. The output goes through
-    a file, not a pipe: Wine's services inherit it and outlive the command."""
-    with tempfile.TemporaryFile() as out:
-        done = subprocess.run([str(c) for c in cmd], stdout=out, stderr=subprocess.STDOUT, **kw)
-        out.seek(0)
-        done.stdout = out.read().decode(errors="replace")
-    return done
-
-
-def wine(*args, timeout=300):
-    return run("wine", *args, timeout=timeout)
 
 
 def unix_path(windows_path):
@@ -121,26 +105,6 @@ def shortcut_folder_and_icon(path):
     return data.get("working_directory"), data.get("icon_location")
 
 
-def file_version(path):
-    fixed = pefile.PE(str(path), fast_load=False).VS_FIXEDFILEINFO[0]
-    return f"{fixed.FileVersionMS >> 16}.{fixed.FileVersionMS & 0xFFFF}.{fixed.FileVersionLS >> 16}"
-
-
-def make_prefix():
-    """A fresh prefix in the project's Wine setup (fonts and all). Its user
-    folders are made real folders: Wine links them to $HOME otherwise, and
-    the desktop shortcut would land there."""
-    shutil.rmtree(PREFIX, ignore_errors=True)
-    made = subprocess.run(["bash", "-c", f'source "{REPO}/scripts/wine-env.sh" && velmora_wine_start'],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-    users = PREFIX / "drive_c" / "users"
-    for link in users.glob("*/*"):
-        if link.is_symlink():
-            link.unlink()
-            link.mkdir()
-    return made.returncode == 0 and (PREFIX / ".velmora-ready").exists()
-
-
 def make_packages(cert, key):
     """The older package, unsigned, then the current one, signed."""
     env = {k: v for k, v in os.environ.items() if not k.startswith("VELMORA_SIGN_")}
@@ -178,7 +142,7 @@ def check_zip(zip_path, version, signed, cert, locales):
         exe.write_bytes(z.read(f"{name}/velmora.exe"))
     pe = pefile.PE(str(exe))
     check(f"{version}: velmora.exe is stripped", pe.FILE_HEADER.NumberOfSymbols == 0, pe.FILE_HEADER.NumberOfSymbols)
-    check(f"{version}: velmora.exe carries version {version}", file_version(exe) == version, file_version(exe))
+    check(f"{version}: velmora.exe carries version {version}", version_of(exe) == version, version_of(exe))
     check(f"{version}: velmora.exe is {'signed' if signed else 'unsigned'}", signature_ok(exe, cert) == signed)
     return exe
 
@@ -295,7 +259,7 @@ def main():
     check_signatures(new_dist, signed_exe, cert)
     new_setup, old_setup = new_dist / f"velmora-{NEW}-setup.exe", old_dist / f"velmora-{OLD}-setup.exe"
 
-    if not check("a fresh Wine prefix is made", make_prefix()):
+    if not check("a fresh Wine prefix is made", make_prefix(PREFIX, REPO)):
         return
     subprocess.run(["wineserver", "-p"], check=False)
     site = DemoSite(REPO, OUT)
@@ -348,7 +312,7 @@ def main():
         check("only the new files are left, and the player's cache",
               tree(folder) == SHIPPED | {"uninstall.exe", "cache/Cookies"},
               sorted(tree(folder) ^ (SHIPPED | {"uninstall.exe", "cache/Cookies"})))
-        check("velmora.exe is the new one", file_version(folder / "velmora.exe") == NEW)
+        check("velmora.exe is the new one", version_of(folder / "velmora.exe") == NEW)
         entries = uninstall_entries()
         check("one Uninstall entry", entries == ["Velmora"], entries)
         check("it names the new version", (registry(UNINST_KEY + "\\Velmora") or {}).get("DisplayVersion") == NEW)

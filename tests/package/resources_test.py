@@ -8,6 +8,8 @@ import xml.etree.ElementTree as ET
 
 import pefile
 
+from package_common import version_strings
+
 EXE, VERSION = sys.argv[1], sys.argv[2]
 RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
@@ -27,15 +29,6 @@ results = []
 def check(name, ok, detail=""):
     results.append(bool(ok))
     print(f"{'ok  ' if ok else 'FAIL'} {name}{'' if ok else ': ' + str(detail)}", flush=True)
-
-
-def version_strings(pe):
-    for info in getattr(pe, "FileInfo", []):
-        for entry in info:
-            if entry.Key == b"StringFileInfo":
-                for table in entry.StringTable:
-                    return {k.decode(): v.decode() for k, v in table.entries.items()}
-    return {}
 
 
 def manifests(pe):

@@ -37,10 +37,10 @@ import sys
 import tempfile
 import time
 
-import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
 from client_driver import Checks, Client, DemoSite, client_processes, wait_for  # noqa: E402
+from package_common import PACKAGE_FILES, make_prefix, run, version_of, wine  # noqa: E402
 
 BIN = pathlib.Path(sys.argv[1]).resolve()
 REPO = pathlib.Path(sys.argv[2]).resolve()
@@ -57,39 +57,13 @@ FEED_URL = f"{HOST}/updates/{FEED}"  # the build's default feed address
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 UNINST_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
 PORTAL = "GET /wd/wd-vlmr/index.htm"
-SHIPPED = {"velmora.exe", "libcef.dll", "cef.pak", "cef_100_percent.pak", "cef_200_percent.pak",
-           "cef_extensions.pak", "devtools_resources.pak", "icudtl.dat", "natives_blob.bin", "snapshot_blob.bin",
-           "d3dcompiler_47.dll", "libEGL.dll", "libGLESv2.dll", "locales/zh-CN.pak", "locales/en-US.pak",
-           "skin/FormLogin.xml", "skin/FormLoginBrowser.xml", "skin/FormGame.xml", "skin/FormFullScreen.xml",
-           "uninstall.exe"}
+SHIPPED = PACKAGE_FILES | {"uninstall.exe"}
 
 check = Checks()
 
 
-def run(*cmd, timeout=300, **kw):
-    """A command's result with its output, through a file: Wine's services
-    inherit the output and outlive the command."""
-    with tempfile.TemporaryFile() as out:
-        done = subprocess.run([str(c) for c in cmd], stdout=out, stderr=subprocess.STDOUT, timeout=timeout, **kw)
-        out.seek(0)
-        done.stdout = out.read().decode(errors="replace")
-    return done
-
-
-def wine(*args, timeout=300):
-    return run("wine", *args, timeout=timeout)
-
-
 def windows_path(path):
     return run("winepath", "-w", path).stdout.strip()
-
-
-def version_of(path):
-    try:
-        fixed = pefile.PE(str(path), fast_load=False).VS_FIXEDFILEINFO[0]
-    except (OSError, pefile.PEFormatError):
-        return None
-    return f"{fixed.FileVersionMS >> 16}.{fixed.FileVersionMS & 0xFFFF}.{fixed.FileVersionLS >> 16}"
 
 
 def sha256(path):
@@ -149,19 +123,6 @@ def packages():
                      "sha256": sha256(new)} and run("osslsigncode", "verify", "-CAfile", cert, "-in", new).returncode == 0,
           values)
     return old, new, feed, cert, key
-
-
-def make_prefix():
-    """A fresh prefix in the project's Wine setup, with real user folders
-    (Wine links them to $HOME otherwise)."""
-    shutil.rmtree(PREFIX, ignore_errors=True)
-    made = subprocess.run(["bash", "-c", f'source "{REPO}/scripts/wine-env.sh" && velmora_wine_start'],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-    for link in (PREFIX / "drive_c" / "users").glob("*/*"):
-        if link.is_symlink():
-            link.unlink()
-            link.mkdir()
-    return made.returncode == 0 and (PREFIX / ".velmora-ready").exists()
 
 
 def local_appdata():
@@ -420,7 +381,7 @@ def main():
 
     os.environ.update(WINEPREFIX=str(PREFIX), WINEARCH="win32", WINEDEBUG="-all",
                       WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    if not check("a fresh Wine prefix is made", make_prefix()):
+    if not check("a fresh Wine prefix is made", make_prefix(PREFIX, REPO)):
         return
     subprocess.run(["wineserver", "-p"], check=False)
     site = DemoSite(REPO, OUT, "--updates", str(SERVED), "--cert-dir", str(WORK / "site-certificate"))
